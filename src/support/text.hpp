@@ -36,8 +36,10 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 std::string replaceAllIgnoreCase(std::string_view text, std::string_view from,
                                  std::string_view to);
 
-// Page text helpers (see the declarations' comments in text.cpp for the exact rules).
-// textBetween: "#引号" in either marker stands for a double quote; case ignored by default.
+// The text between `left` and `right`: "#引号" in either marker stands for a double
+// quote; `left` is searched from `start`, then `right` in the rest after it, again from
+// offset `start` of that rest; Latin letter case is ignored unless `caseSensitive`.
+// Empty when either marker is missing.
 std::string textBetween(std::string_view text, std::string_view left, std::string_view right,
                         std::size_t start = 0, bool caseSensitive = false);
 // extractBetween: case-sensitive; empty `left` = before the first `right`, empty

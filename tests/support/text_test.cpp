@@ -1,0 +1,103 @@
+#include "support/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/gbk.hpp"
+
+namespace tessaly {
+namespace {
+
+// "乭" is GBK 81 68 and "乸" is 81 70: their trail bytes read as the ASCII letters h and p.
+const std::string kTrapH = gbk("乭");
+const std::string kTrapP = gbk("乸");
+
+TEST(TextSearch, MatchesOnlyAtCharacterBoundaries) {
+  const std::string text = kTrapH + "ttp://" + "a" + "http://b";
+  EXPECT_EQ(text.find("http"), 1u) << "a plain byte search lands inside the character";
+  EXPECT_EQ(findText(text, "http"), kTrapH.size() + 7);
+  EXPECT_EQ(findText(text, "HTTP", 0, false), kTrapH.size() + 7);
+  EXPECT_EQ(findLastText(kTrapP + "x" + kTrapP, "p"), kNotFound);
+  EXPECT_EQ(textBetween(kTrapH + "ttp://x/http://shop/", "http://", "/"), "shop");
+  EXPECT_EQ(replaceAll(kTrapP + "p", "p", "q"), kTrapP + "q");
+  EXPECT_EQ(textAfterLast("a/b" + kTrapP + "/c", "/"), "c");
+  EXPECT_EQ(extractBetween(kTrapP + "ath=1;path=2;", "path=", ";"), "2");
+}
+
+TEST(TextSearch, FindsEveryOccurrenceInLongText) {
+  // Many candidates inside characters must not make the search re-scan or miss.
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += kTrapH;
+  text += "h";
+  EXPECT_EQ(findText(text, "h"), text.size() - 1);
+  EXPECT_EQ(replaceAll(text, "h", "") .size(), text.size() - 1);
+}
+
+TEST(TextTrim, BlanksAndFullWidthSpaces) {
+  const std::string fw = "\xA1\xA1";
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"  a b  ", "a b"},
+      {fw + " x" + fw + fw, "x"},
+      {gbk("丁") + fw, gbk("丁")},                       // B6 A1 then a real A1 A1
+      {"x" + gbk("丁") + "\xA1", "x" + gbk("丁") + "\xA1"},  // A1 A1 across two characters
+      {"   ", ""},
+      {"", ""},
+      {"\tx\t", "\tx\t"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(trimBlanks(c.in), c.out) << c.in;
+}
+
+TEST(TextBetween, MarkersQuoteWordAndCase) {
+  const std::string page = "<script>ItemID:\"123\",</script><TITLE>Shoe</TITLE>";
+  EXPECT_EQ(textBetween(page, "itemId:\"", "\","), "123");
+  EXPECT_EQ(textBetween(page, gbk("itemId:#引号"), gbk("#引号,")), "123");
+  EXPECT_EQ(textBetween(page, "<title>", "</title>"), "Shoe");
+  EXPECT_EQ(textBetween(page, "<title>", "</title>", 0, true), "");
+  EXPECT_EQ(textBetween(page, "missing", "<"), "");
+  EXPECT_EQ(textBetween(page, "<TITLE>", "missing"), "");
+  // The right marker is searched in the rest from the same start offset as the left one.
+  EXPECT_EQ(textBetween("a1b a2b xb", "a", "b", 3), "2b x");
+}
+
+TEST(ExtractBetween, ThreeForms) {
+  struct Case {
+    const char *text, *left, *right, *out;
+  } cases[] = {
+      {"Set-Cookie: a=1; path=/", "Set-Cookie:", ";", " a=1"},
+      {"Set-Cookie: a=1", "Set-Cookie:", ";", ""},
+      {"set-cookie: a=1;", "Set-Cookie:", ";", ""},  // letter case matters
+      {"abc;def", "", ";", "abc"},
+      {"abc", "", ";", ""},
+      {"k=v;x", "=", "", "v;x"},
+      {"kv", "=", "", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(extractBetween(c.text, c.left, c.right), c.out) << c.text;
+}
+
+TEST(TextReplace, CaseRules) {
+  EXPECT_EQ(replaceAll("aAa", "a", "b"), "bAb");
+  EXPECT_EQ(replaceAllIgnoreCase("aAa", "a", "b"), "bbb");
+  EXPECT_EQ(replaceAll("aaa", "aa", "a"), "aa");
+  EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+  EXPECT_EQ(bytesToPageText(std::string("a\0b", 3)), "a b");
+  EXPECT_EQ(percentEncodeText(gbk("中")), "%D6%D0");
+}
+
+TEST(Decimal, ReadAndWrite) {
+  struct Read {
+    const char* text;
+    double value;
+  } reads[] = {{"19.9", 19.9}, {" 12.5元", 12.5}, {"abc", 0}, {"", 0},
+               {"-3", -3},     {"+4.5", 4.5},     {".5", 0.5}, {"nan", 0}};
+  for (const auto& r : reads) EXPECT_DOUBLE_EQ(readDecimal(r.text), r.value) << r.text;
+
+  EXPECT_EQ(formatDecimal(19.9 * 110 / 100), "21.89");
+  EXPECT_EQ(formatDecimal(12.5 * 80 / 100), "10");
+  EXPECT_EQ(formatDecimal(0.1 + 0.2), "0.3");
+  EXPECT_EQ(formatDecimal(1234567890123456.0), "1.234567890123e+15");
+  EXPECT_EQ(formatDecimal(-0.0), "0");
+}
+
+}  // namespace
+}  // namespace tessaly
