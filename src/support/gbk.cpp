@@ -2,83 +2,190 @@
 
 #include <iconv.h>
 
-#include <cerrno>
+#include <array>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace tessaly {
 namespace {
 
-// One iconv descriptor per conversion and thread: iconv_t is not safe to share, and
-// opening one costs more than most of the conversions we do.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
+// Both directions run on lookup tables built once from the system's own CP936 converter,
+// so the mapping is exactly iconv's while a conversion costs a table read per character
+// (pages and answers are converted on every request).
+struct GbkTables {
+  // GBK double-byte code (lead - 0x81) * 256 + trail -> code point; 0 when unmapped.
+  std::array<char32_t, 126 * 256> toUnicode{};
+  // Single bytes 0x80-0xFF -> code point (0x80 is the euro sign in CP936); 0 when invalid.
+  std::array<char32_t, 128> singleToUnicode{};
+  // BMP code point -> GBK bytes (high byte 0 for a single byte); 0 when unmapped.
+  std::array<uint16_t, 0x10000> fromUnicode{};
 
-  // Converts `in`; on a byte sequence iconv refuses, `onBad` is appended and `skip(in)`
-  // bytes are stepped over.
-  template <typename Skip>
-  std::string run(std::string_view in, std::string_view onBad, Skip skip) {
-    std::string out;
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return out;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    out.resize(in.size() * 2 + 16);
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    size_t used = 0;
-    while (srcLeft > 0) {
-      char* dst = out.data() + used;
-      size_t dstLeft = out.size() - used;
-      size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-      used = out.size() - dstLeft;
-      if (r != static_cast<size_t>(-1)) break;
-      if (errno == E2BIG) {
-        out.resize(out.size() * 2);
-        continue;
-      }
-      // EILSEQ or EINVAL (a truncated sequence at the end): replace and go on.
-      size_t n = skip(std::string_view(src, srcLeft));
-      if (n == 0 || n > srcLeft) n = 1;
-      src += n;
-      srcLeft -= n;
-      if (out.size() - used < onBad.size() + 8) out.resize(out.size() * 2 + onBad.size());
-      std::memcpy(out.data() + used, onBad.data(), onBad.size());
-      used += onBad.size();
-      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+  GbkTables() {
+    iconv_t cd = iconv_open("UTF-32LE", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    auto decode = [&](const char* bytes, size_t n) -> char32_t {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char in[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+      char32_t out[2] = {0, 0};
+      char* src = in;
+      size_t srcLeft = n;
+      char* dst = reinterpret_cast<char*>(out);
+      size_t dstLeft = sizeof out;
+      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) || srcLeft != 0 ||
+          dstLeft != sizeof out - 4)
+        return 0;
+      return out[0];
+    };
+    for (int b = 0x80; b <= 0xFF; ++b) {
+      const char c = static_cast<char>(b);
+      singleToUnicode[b - 0x80] = decode(&c, 1);
     }
-    out.resize(used);
-    return out;
-  }
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        toUnicode[(lead - 0x81) * 256 + trail] = decode(pair, 2);
+      }
+    iconv_close(cd);
 
- private:
-  iconv_t cd_;
+    // The reverse direction from iconv itself as well, since several GBK codes can
+    // share one character and only iconv knows which one it writes.
+    cd = iconv_open("CP936", "UTF-32LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+      if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char32_t in = cp;
+      unsigned char out[4] = {};
+      char* src = reinterpret_cast<char*>(&in);
+      size_t srcLeft = 4;
+      char* dst = reinterpret_cast<char*>(out);
+      size_t dstLeft = sizeof out;
+      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) continue;
+      const size_t n = sizeof out - dstLeft;
+      if (n == 1) fromUnicode[cp] = out[0];
+      if (n == 2) fromUnicode[cp] = static_cast<uint16_t>(out[0] << 8 | out[1]);
+    }
+    iconv_close(cd);
+  }
 };
 
-// Length of the UTF-8 character at the front of s when it is a complete, valid
-// sequence (so a character GBK lacks is replaced whole), else 1.
-size_t utf8BadLength(std::string_view s) {
-  auto b = static_cast<unsigned char>(s[0]);
-  size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 1;
-  if (len > s.size()) return 1;
-  for (size_t i = 1; i < len; ++i)
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
-  return len;
+const GbkTables& tables() {
+  static const auto* t = new GbkTables();  // never destroyed: threads may convert at exit
+  return *t;
+}
+
+char* writeUtf8(char* out, char32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | cp >> 6);
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | cp >> 12);
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | cp >> 18);
+    *out++ = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// Length of the run of ASCII bytes at the start of s.
+size_t asciiRun(const char* s, size_t n) {
+  size_t i = 0;
+  while (i < n && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
+// The code point of the well-formed UTF-8 sequence at s[i] and its length; length 0 when
+// the bytes there are not one.
+char32_t readUtf8(std::string_view s, size_t i, size_t& length) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  size_t n;
+  char32_t cp;
+  if (b0 >= 0xC2 && b0 <= 0xDF) n = 2, cp = b0 & 0x1F;
+  else if (b0 >= 0xE0 && b0 <= 0xEF) n = 3, cp = b0 & 0x0F;
+  else if (b0 >= 0xF0 && b0 <= 0xF4) n = 4, cp = b0 & 0x07;
+  else return length = 0, 0;
+  if (i + n > s.size()) return length = 0, 0;
+  for (size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return length = 0, 0;
+    cp = cp << 6 | (b & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not characters.
+  if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+      (cp >= 0xD800 && cp <= 0xDFFF))
+    return length = 0, 0;
+  length = n;
+  return cp;
 }
 
 }  // namespace
 
 std::string utf8ToGbk(std::string_view utf8) {
-  thread_local Converter c("CP936", "UTF-8");
-  return c.run(utf8, "?", utf8BadLength);
+  const GbkTables& t = tables();
+  std::string out(utf8.size(), '\0');  // GBK is never longer than UTF-8
+  char* o = out.data();
+  for (size_t i = 0; i < utf8.size();) {
+    if (const size_t run = asciiRun(utf8.data() + i, utf8.size() - i)) {
+      std::memcpy(o, utf8.data() + i, run);
+      o += run;
+      i += run;
+      continue;
+    }
+    size_t length = 0;
+    const char32_t cp = readUtf8(utf8, i, length);
+    if (length == 0) {  // not UTF-8: one "?" per bad byte
+      *o++ = '?';
+      ++i;
+      continue;
+    }
+    i += length;
+    const uint16_t code = cp < 0x10000 ? t.fromUnicode[cp] : 0;
+    if (code == 0) {
+      *o++ = '?';
+    } else if (code < 0x100) {
+      *o++ = static_cast<char>(code);
+    } else {
+      *o++ = static_cast<char>(code >> 8);
+      *o++ = static_cast<char>(code & 0xFF);
+    }
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
 }
 
 std::string gbkToUtf8(std::string_view gbk) {
-  thread_local Converter c("UTF-8", "CP936");
-  return c.run(gbk, "\xEF\xBF\xBD", [](std::string_view) -> size_t { return 1; });
+  const GbkTables& t = tables();
+  std::string out(gbk.size() * 3, '\0');  // at most three bytes for each byte read
+  char* o = out.data();
+  for (size_t i = 0; i < gbk.size();) {
+    if (const size_t run = asciiRun(gbk.data() + i, gbk.size() - i)) {
+      std::memcpy(o, gbk.data() + i, run);
+      o += run;
+      i += run;
+      continue;
+    }
+    const auto b = static_cast<unsigned char>(gbk[i]);
+    if (isGbkLeadByte(b) && i + 1 < gbk.size()) {
+      const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+      if (const char32_t cp = t.toUnicode[(b - 0x81) * 256 + trail]) {
+        o = writeUtf8(o, cp);
+        i += 2;
+        continue;
+      }
+    }
+    const char32_t single = t.singleToUnicode[b - 0x80];
+    o = writeUtf8(o, single ? single : U'\uFFFD');
+    ++i;
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
 }
 
 }  // namespace tessaly

@@ -227,10 +227,16 @@ bool XmlNodeStore::parseTag(std::string_view piece, std::size_t tagEnd, XmlNode&
   std::string_view head = piece.substr(0, tagEnd);
   const bool selfClosing = !head.empty() && head.back() == '/';
   if (selfClosing) head.remove_suffix(1);
-  const std::string squeezed = squeezeAroundEquals(head);
-  std::vector<std::string_view> tokens = tokensOutsideQuotes(squeezed);
-
   node = XmlNode{};
+  if (isOpen) node.text = restoreText(piece.substr(tagEnd + 1));
+  // Most tags are a bare name: nothing to squeeze or cut.
+  if (head.find_first_of(" =") == std::string_view::npos) {
+    node.name = std::string(head);
+    return true;
+  }
+  const std::string squeezed =
+      head.find('=') == std::string_view::npos ? std::string(head) : squeezeAroundEquals(head);
+  std::vector<std::string_view> tokens = tokensOutsideQuotes(squeezed);
   node.name = std::string(tokens.front());
   bool first = true;
   for (std::string_view token : tokens) {
@@ -245,7 +251,6 @@ bool XmlNodeStore::parseTag(std::string_view piece, std::size_t tagEnd, XmlNode&
     value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
     node.attributes.push_back({std::string(token.substr(0, eq)), std::move(value)});
   }
-  if (isOpen) node.text = restoreText(piece.substr(tagEnd + 1));
   return true;
 }
 
@@ -276,8 +281,15 @@ bool XmlNodeStore::parse(std::string_view data, bool quoteAwareSplit) {
     if (isEnd && isSelfClosing) return false;
 
     if (isEnd) {
-      endTagName(piece, endName);
-      if (open.empty() || open.back().name != endName) return false;
+      // The usual "</name>" plus blank text compares in place; anything else is cleaned
+      // byte by byte first.
+      std::string_view name = piece.substr(1, tagEnd - 1);
+      if (name.find_first_of(" \t\r\n/>") != std::string_view::npos ||
+          !isBlank(piece.substr(tagEnd + 1))) {
+        endTagName(piece, endName);
+        name = endName;
+      }
+      if (open.empty() || open.back().name != name) return false;
       XmlNode node = std::move(open.back());
       open.pop_back();
       node.number = ++counter;
