@@ -42,13 +42,29 @@ class BoundarySearch {
     std::size_t pos = findBytes(text_, marker_, from, caseSensitive_);
     while (pos != kNotFound) {
       while (boundary_ < pos) boundary_ += charLength(text_, boundary_);
-      if (boundary_ == pos) return pos;
+      if (boundary_ == pos) {
+        if (caseSensitive_ || trailBytesEqual(pos)) return pos;
+        boundary_ += charLength(text_, boundary_);
+      }
       pos = findBytes(text_, marker_, boundary_, caseSensitive_);
     }
     return kNotFound;
   }
 
  private:
+  // The byte search folded every ASCII letter, but a trail byte is part of a Chinese
+  // character and must match exactly: folded, "縃" (BF 48) would equal "縣" (BF 68).
+  // Text and marker decode alike from a character start while their bytes agree, so the
+  // marker's own character structure tells which bytes are trail bytes.
+  bool trailBytesEqual(std::size_t pos) const {
+    for (std::size_t i = 0; i < marker_.size();) {
+      const std::size_t len = charLength(marker_, i);
+      if (len == 2 && text_[pos + i + 1] != marker_[i + 1]) return false;
+      i += len;
+    }
+    return true;
+  }
+
   std::string_view text_;
   std::string_view marker_;
   bool caseSensitive_;

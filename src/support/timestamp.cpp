@@ -26,16 +26,19 @@ std::string formatLogTime(std::chrono::system_clock::time_point when) {
   return formatLogTime(local);
 }
 
-std::string unixMillisText() {
+std::string unixMillisText(std::chrono::system_clock::time_point when) {
   using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
+  const auto sinceEpoch = when.time_since_epoch();
+  const auto wholeSeconds = floor<seconds>(sinceEpoch);
+  const long long millis = duration_cast<milliseconds>(sinceEpoch - wholeSeconds).count();
+  const std::time_t t = static_cast<std::time_t>(wholeSeconds.count());
   std::tm local{};
-  localtime_r(&seconds, &local);
-  // Local wall-clock seconds since the epoch, then shifted by the eight hours of UTC+8.
+  localtime_r(&t, &local);
+  // The local wall clock read as UTC, counted from 08:00:00 of the epoch's first day.
   const long long wall = static_cast<long long>(timegm(&local)) - 8 * 3600;
-  const long long millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
   return std::to_string(wall * 1000 + millis);
 }
+
+std::string unixMillisText() { return unixMillisText(std::chrono::system_clock::now()); }
 
 }  // namespace tessaly

@@ -23,6 +23,17 @@ TEST(TextSearch, MatchesOnlyAtCharacterBoundaries) {
   EXPECT_EQ(extractBetween(kTrapP + "ath=1;path=2;", "path=", ";"), "2");
 }
 
+TEST(TextSearch, IgnoringCaseNeverFoldsATrailByte) {
+  // "縃" is BF 48 and "縣" is BF 68: equal but for the case of their trail bytes' letters.
+  const std::string upper = gbk("縃"), lower = gbk("縣");
+  ASSERT_EQ(upper, "\xBF" "H");
+  ASSERT_EQ(lower, "\xBF" "h");
+  EXPECT_EQ(findText(upper, lower, 0, false), kNotFound);
+  EXPECT_EQ(findText(upper + "x" + lower + "X", lower + "x", 0, false), 3u);
+  EXPECT_EQ(textBetween(upper + "=1;" + lower + "=2;", lower + "=", ";"), "2");
+  EXPECT_EQ(replaceAllIgnoreCase(upper + lower + "A", lower + "a", "-"), upper + "-");
+}
+
 TEST(TextSearch, FindsEveryOccurrenceInLongText) {
   // Many candidates inside characters must not make the search re-scan or miss.
   std::string text;

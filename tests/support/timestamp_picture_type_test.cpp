@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
 #include "support/gbk.hpp"
 #include "support/picture_type.hpp"
 #include "support/timestamp.hpp"
@@ -23,15 +28,58 @@ TEST(FormatLogTime, DropsZeroPartsFromTheEnd) {
   }
 }
 
+// Sets the process time zone for one test and puts the old one back afterwards.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) {
+      saved_ = old;
+      hadZone_ = true;
+    }
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (hadZone_) {
+      setenv("TZ", saved_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool hadZone_ = false;
+};
+
+TEST(FormatLogTime, ShowsLocalTime) {
+  using namespace std::chrono;
+  ScopedTimeZone zone("CST-8");  // UTC+8
+  EXPECT_EQ(formatLogTime(sys_days{2013y / 12 / 9} + 10h + 30min), gbk("2013年12月9日18时30分"));
+  EXPECT_EQ(formatLogTime(sys_days{2013y / 12 / 8} + 16h), gbk("2013年12月9日"));
+}
+
 TEST(UnixMillisText, IsLocalTimeShiftedByEightHours) {
-  const std::string text = unixMillisText();
-  ASSERT_FALSE(text.empty());
-  const long long value = std::stoll(text);
-  const long long utcMillis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::system_clock::now().time_since_epoch())
-                                  .count();
-  // Whatever the zone, the value is within a day of UTC.
-  EXPECT_LT(std::llabs(value - utcMillis), 26LL * 3600 * 1000);
+  using namespace std::chrono;
+  const auto when = sys_days{2013y / 12 / 9} + 10h + 30min + 5s + 123ms;
+  const long long unixMillis = duration_cast<milliseconds>(when.time_since_epoch()).count();
+  {
+    ScopedTimeZone zone("CST-8");  // where local time is UTC+8 the value is Unix time
+    EXPECT_EQ(unixMillisText(when), std::to_string(unixMillis));
+  }
+  {
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(unixMillisText(when), std::to_string(unixMillis - 8 * 3600 * 1000LL));
+  }
+  {
+    ScopedTimeZone zone("EST5");  // UTC-5: thirteen hours behind UTC+8
+    EXPECT_EQ(unixMillisText(when), std::to_string(unixMillis - 13 * 3600 * 1000LL));
+  }
+  const long long now = std::stoll(unixMillisText());
+  const long long utcNow =
+      duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  EXPECT_LT(std::llabs(now - utcNow), 26LL * 3600 * 1000);
 }
 
 TEST(DetectPictureType, EveryRowOfTheTable) {
