@@ -54,6 +54,7 @@ struct SimServer::Impl {
   std::set<std::string> failingKeys;
   std::map<std::string, int> routeCounts;
   std::map<std::string, int> targetCounts;
+  std::vector<std::string> gatewayKeys;
 
   explicit Impl(SimOptions o)
       : options(std::move(o)), catalogue(options.catalogue), latencyMs(options.latencyMs),
@@ -170,6 +171,10 @@ struct SimServer::Impl {
   }
 
   std::string gatewayAnswer(const httplib::Request& req) {
+    {
+      std::lock_guard lock(mutex);
+      gatewayKeys.push_back(req.get_param_value("app_key"));
+    }
     if (req.path != "/router/rest") return errorAnswer(21, "Missing method", "", "http传入的参数加入method字段");
     const std::string method = req.get_param_value("method");
     if (method.empty()) return errorAnswer(21, "Missing method", "", "http传入的参数加入method字段");
@@ -352,8 +357,14 @@ int SimServer::targetCount(const std::string& hostAndTarget) const {
   return it == impl_->targetCounts.end() ? 0 : it->second;
 }
 
+std::vector<std::string> SimServer::gatewayKeys() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->gatewayKeys;
+}
+
 void SimServer::resetCounters() {
   std::lock_guard lock(impl_->mutex);
+  impl_->gatewayKeys.clear();
   impl_->routeCounts.clear();
   impl_->targetCounts.clear();
 }

@@ -62,6 +62,8 @@ class SimServer {
   int requestCount(const std::string& route) const;
   // Requests for one exact host and target ("shop1.localhost:P/search.htm?&pageNum=2").
   int targetCount(const std::string& hostAndTarget) const;
+  // The app_key of every gateway request, in arrival order.
+  std::vector<std::string> gatewayKeys() const;
   void resetCounters();
 
  private:

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "net/cancel_token.hpp"
+#include "support/cancel_token.hpp"
 
 namespace tessaly::net {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/cancel_token.hpp"
+#include "support/cancel_token.hpp"
 
 namespace tessaly {
 

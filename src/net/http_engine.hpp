@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "net/cancel_token.hpp"
+#include "support/cancel_token.hpp"
 
 namespace tessaly {
 
