@@ -296,9 +296,15 @@ bool SimServer::start(int port) {
   s.server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { impl_->handle(req, res); });
   s.port = port == 0 ? s.server.bind_to_any_port("127.0.0.1") : (s.server.bind_to_port("127.0.0.1", port) ? port : -1);
   if (s.port <= 0) return false;
-  // The socket already listens, so requests queue until the thread accepts them.
-  s.thread = std::thread([&s] { s.server.listen_after_bind(); });
-  return true;
+  // The socket already listens, so requests queue until the thread accepts them. Wait
+  // for the accept loop to run all the same: a stop before it starts would be lost.
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  s.thread = std::thread([&s, ended] {
+    s.server.listen_after_bind();
+    *ended = true;
+  });
+  while (!s.server.is_running() && !*ended) std::this_thread::yield();
+  return !*ended;
 }
 
 void SimServer::stop() {

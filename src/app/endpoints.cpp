@@ -20,6 +20,9 @@ Endpoints Endpoints::fromEnvironment() {
   takeFromEnvironment("TESSALY_MALL_ITEM_HOST", e.mallItemHost);
   takeFromEnvironment("TESSALY_API_GATEWAY", e.apiGateway);
   takeFromEnvironment("TESSALY_VENDOR_SERVICE", e.vendorService);
+  // Paths are appended to these two; a trailing "/" would double up.
+  for (std::string* base : {&e.apiGateway, &e.vendorService})
+    while (base->ends_with('/')) base->pop_back();
   return e;
 }
 

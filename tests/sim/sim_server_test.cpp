@@ -91,8 +91,11 @@ TEST_F(SimServerTest, ShopPagesCarryTheMarkersAndPatternsOfTheirStyle) {
     EXPECT_EQ(prices, static_cast<int>(ids.size()));
     EXPECT_EQ(ids.front(), listing[static_cast<std::size_t>(shop.perPage)]->id);
     // Only its own style's pattern finds items, so the crawler can tell the styles apart.
-    for (const auto& other : kPatterns)
-      if (other.style != shop.style) EXPECT_TRUE(idsOn(page2, other.style).empty());
+    for (const auto& other : kPatterns) {
+      if (other.style != shop.style) {
+        EXPECT_TRUE(idsOn(page2, other.style).empty());
+      }
+    }
     EXPECT_NE(page2.find(gbk("下一页")), std::string::npos);
     EXPECT_NE(page2.find(gbk("到第")), std::string::npos);
   }
