@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
+#include <vector>
 
 #include "support/gbk.hpp"
 
@@ -18,57 +20,91 @@ inline std::size_t charLength(std::string_view text, std::size_t i) {
   return isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
 }
 
-// Byte-level search for the next candidate at or after `from`.
-std::size_t findBytes(std::string_view text, std::string_view marker, std::size_t from,
-                      bool caseSensitive) {
-  if (caseSensitive) return text.find(marker, from);
-  if (from > text.size() || marker.size() > text.size() - from) return kNotFound;
-  auto equal = [](char a, char b) {
-    return lowerAscii(static_cast<unsigned char>(a)) == lowerAscii(static_cast<unsigned char>(b));
-  };
-  auto it = std::search(text.begin() + from, text.end(), marker.begin(), marker.end(), equal);
-  return it == text.end() ? kNotFound : static_cast<std::size_t>(it - text.begin());
+// Latin letters fold to lower case only where they are characters of their own: a
+// trail byte that happens to be a letter belongs to a Chinese character, and two
+// different characters must never compare equal.
+std::string foldMarker(std::string_view marker, bool caseSensitive) {
+  std::string folded(marker);
+  if (caseSensitive) return folded;
+  for (std::size_t i = 0; i < folded.size(); i += charLength(marker, i))
+    folded[i] = static_cast<char>(lowerAscii(static_cast<unsigned char>(folded[i])));
+  return folded;
 }
 
-// Walks character starts and byte candidates side by side, so the whole search stays
-// linear: a candidate inside a double-byte character is skipped, never re-scanned.
+// Finds a marker at character starts in one left-to-right pass (Knuth-Morris-Pratt over
+// the case-folded bytes): every byte of the text is read once, however many partial or
+// misaligned matches there are, and the character starts are walked once alongside.
 class BoundarySearch {
  public:
   BoundarySearch(std::string_view text, std::string_view marker, bool caseSensitive)
-      : text_(text), marker_(marker), caseSensitive_(caseSensitive) {}
-
-  // The next occurrence at a character start, at or after `from`.
-  std::size_t next(std::size_t from) {
-    std::size_t pos = findBytes(text_, marker_, from, caseSensitive_);
-    while (pos != kNotFound) {
-      while (boundary_ < pos) boundary_ += charLength(text_, boundary_);
-      if (boundary_ == pos) {
-        if (caseSensitive_ || trailBytesEqual(pos)) return pos;
-        boundary_ += charLength(text_, boundary_);
-      }
-      pos = findBytes(text_, marker_, boundary_, caseSensitive_);
+      : text_(text), pattern_(foldMarker(marker, caseSensitive)), caseSensitive_(caseSensitive) {
+    fail_.assign(pattern_.size(), 0);
+    for (std::size_t i = 1, k = 0; i < pattern_.size(); ++i) {
+      while (k > 0 && pattern_[i] != pattern_[k]) k = fail_[k - 1];
+      if (pattern_[i] == pattern_[k]) ++k;
+      fail_[i] = k;
     }
+    const unsigned char first = static_cast<unsigned char>(pattern_[0]);
+    skipToFirst_ = caseSensitive || !(first >= 'a' && first <= 'z');
+  }
+
+  // The next occurrence at a character start that begins at or after `from`; `from` never
+  // goes back before an earlier result + 1, so overlapping occurrences are all seen.
+  std::size_t next(std::size_t from) {
+    const std::size_t m = pattern_.size();
+    if (from >= scanned_) {
+      scanned_ = from;
+      matched_ = 0;
+    } else {
+      while (matched_ > 0 && scanned_ - matched_ < from) matched_ = fail_[matched_ - 1];
+    }
+    while (scanned_ < text_.size()) {
+      if (matched_ == 0) {  // skip quickly to the next byte that can begin the marker
+        if (skipToFirst_) {
+          const void* hit =
+              std::memchr(text_.data() + scanned_, pattern_[0], text_.size() - scanned_);
+          if (!hit) break;
+          scanned_ = static_cast<const char*>(hit) - text_.data();
+        } else {  // a lower-case letter: either case of it (c | 0x20 folds only letters here)
+          while (scanned_ < text_.size() && (text_[scanned_] | 0x20) != pattern_[0]) ++scanned_;
+          if (scanned_ == text_.size()) break;
+        }
+      }
+      const char c = foldedAt(scanned_++);
+      while (matched_ > 0 && c != pattern_[matched_]) matched_ = fail_[matched_ - 1];
+      if (c == pattern_[matched_]) ++matched_;
+      if (matched_ == m) {
+        const std::size_t pos = scanned_ - m;
+        if (isCharStart(matchWalk_, pos)) return pos;
+        matched_ = fail_[m - 1];
+      }
+    }
+    scanned_ = text_.size();
     return kNotFound;
   }
 
  private:
-  // The byte search folded every ASCII letter, but a trail byte is part of a Chinese
-  // character and must match exactly: folded, "縃" (BF 48) would equal "縣" (BF 68).
-  // Text and marker decode alike from a character start while their bytes agree, so the
-  // marker's own character structure tells which bytes are trail bytes.
-  bool trailBytesEqual(std::size_t pos) const {
-    for (std::size_t i = 0; i < marker_.size();) {
-      const std::size_t len = charLength(marker_, i);
-      if (len == 2 && text_[pos + i + 1] != marker_[i + 1]) return false;
-      i += len;
-    }
-    return true;
+  // Advances `walk` (a character start) to the first character start at or after `pos`
+  // and tells whether that is `pos` itself.
+  bool isCharStart(std::size_t& walk, std::size_t pos) const {
+    while (walk < pos) walk += charLength(text_, walk);
+    return walk == pos;
+  }
+  char foldedAt(std::size_t i) {
+    const char c = text_[i];
+    if (caseSensitive_ || c < 'A' || c > 'Z' || !isCharStart(byteWalk_, i)) return c;
+    return static_cast<char>(c + 32);
   }
 
   std::string_view text_;
-  std::string_view marker_;
+  std::string pattern_;
+  std::vector<std::size_t> fail_;  // longest proper prefix that is also a suffix, per length
   bool caseSensitive_;
-  std::size_t boundary_ = 0;
+  bool skipToFirst_ = false;       // the first marker byte can only match itself
+  std::size_t scanned_ = 0;        // bytes of the text read
+  std::size_t matched_ = 0;        // marker bytes matched before scanned_
+  std::size_t matchWalk_ = 0;      // character starts walked for match starts
+  std::size_t byteWalk_ = 0;       // character starts walked for folding
 };
 
 std::string replaceAllImpl(std::string_view text, std::string_view from, std::string_view to,

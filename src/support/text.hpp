@@ -7,8 +7,9 @@
 // Every search here matches only where a character starts: GBK trail bytes 0x40-0x7E are
 // ASCII letters and symbols, so a plain byte search for "http" or "@" could start in the
 // middle of a Chinese character. Character starts are always found by decoding from the
-// beginning of the text (so a `start` position may be any byte), and one search walks them
-// forward only once, side by side with the byte candidates: it never goes back to re-decode.
+// beginning of the text (so a `start` position may be any byte). A search reads every byte
+// of the text once and walks the character starts once beside it, never going back: it is
+// linear in the text length however the marker repeats itself.
 //
 // Ignoring case folds only ASCII letters that are characters of their own; a trail byte
 // always compares exactly, so ignoring case never makes one Chinese character match another.

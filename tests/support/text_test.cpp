@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "support/gbk.hpp"
 
 namespace tessaly {
@@ -21,6 +24,9 @@ TEST(TextSearch, MatchesOnlyAtCharacterBoundaries) {
   EXPECT_EQ(replaceAll(kTrapP + "p", "p", "q"), kTrapP + "q");
   EXPECT_EQ(textAfterLast("a/b" + kTrapP + "/c", "/"), "c");
   EXPECT_EQ(extractBetween(kTrapP + "ath=1;path=2;", "path=", ";"), "2");
+  const std::string trapAt = gbk("丂");  // 81 40: the trail byte reads as "@"
+  ASSERT_EQ(trapAt, "\x81@");
+  EXPECT_EQ(findText(trapAt + "x@y", "@"), 3u);
 }
 
 TEST(TextSearch, IgnoringCaseNeverFoldsATrailByte) {
@@ -32,6 +38,53 @@ TEST(TextSearch, IgnoringCaseNeverFoldsATrailByte) {
   EXPECT_EQ(findText(upper + "x" + lower + "X", lower + "x", 0, false), 3u);
   EXPECT_EQ(textBetween(upper + "=1;" + lower + "=2;", lower + "=", ";"), "2");
   EXPECT_EQ(replaceAllIgnoreCase(upper + lower + "A", lower + "a", "-"), upper + "-");
+}
+
+// Compares the searches with a slow reference over every text of a small alphabet that
+// is rich in lead bytes, letters of both cases and repeats (partial matches, overlaps).
+TEST(TextSearch, AgreesWithCharacterByCharacterReference) {
+  const char alphabet[] = {'a', 'A', 'h', '\x81', '\xA1'};
+  auto starts = [](const std::string& t) {
+    std::vector<bool> s(t.size() + 1, false);
+    for (std::size_t i = 0; i < t.size(); i += isGbkLeadByte(t[i]) && i + 1 < t.size() ? 2 : 1)
+      s[i] = true;
+    return s;
+  };
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+  auto reference = [&](const std::string& t, const std::string& m, std::size_t from, bool cs) {
+    const auto ts = starts(t), ms = starts(m);
+    for (std::size_t p = from; p + m.size() <= t.size(); ++p) {
+      if (!ts[p]) continue;
+      bool equal = true;
+      for (std::size_t k = 0; k < m.size() && equal; ++k)
+        equal = t[p + k] == m[k] || (!cs && ms[k] && lower(t[p + k]) == lower(m[k]));
+      if (equal) return p;
+    }
+    return kNotFound;
+  };
+  std::uint32_t seed = 12345;
+  auto randomText = [&](std::size_t maxLength) {
+    std::string t;
+    seed = seed * 1103515245 + 12345;
+    for (std::size_t n = (seed >> 16) % (maxLength + 1); n > 0; --n) {
+      seed = seed * 1103515245 + 12345;
+      t += alphabet[(seed >> 16) % sizeof alphabet];
+    }
+    return t;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = randomText(14), marker = randomText(4);
+    if (marker.empty()) continue;
+    const bool cs = round % 2 == 0;
+    const std::size_t from = text.empty() ? 0 : round % text.size();
+    ASSERT_EQ(findText(text, marker, from, cs), reference(text, marker, from, cs))
+        << round << " " << testing::PrintToString(text) << " " << testing::PrintToString(marker);
+    std::size_t last = kNotFound;
+    for (std::size_t p = reference(text, marker, 0, cs); p != kNotFound;
+         p = reference(text, marker, p + 1, cs))
+      last = p;
+    ASSERT_EQ(findLastText(text, marker, cs), last) << round;
+  }
 }
 
 TEST(TextSearch, FindsEveryOccurrenceInLongText) {
