@@ -108,10 +108,12 @@ void XmlNodeStore::clear() {
   cdataMarker_.clear();
   rootNumber_ = 0;
   freeNumbers_.clear();
+  freeFlags_.clear();
 }
 
 bool XmlNodeStore::isFree(int number) const {
-  return std::find(freeNumbers_.begin(), freeNumbers_.end(), number) != freeNumbers_.end();
+  const auto index = static_cast<std::size_t>(number) - 1;
+  return index < freeFlags_.size() && freeFlags_[index];
 }
 
 int XmlNodeStore::checkNode(int number) const {
@@ -472,9 +474,21 @@ std::string XmlNodeStore::pathOf(int number) const {
 
 int XmlNodeStore::releaseSubtree(int number) {
   if (checkNode(number) < 0) return 0;
-  freeNumbers_.push_back(number);
-  int released = 1;
-  for (int child : at(number).children) released += releaseSubtree(child);
+  // The element first, then its descendants in document order; an explicit stack, since
+  // a hostile document can nest deeper than the call stack allows.
+  if (freeFlags_.size() < nodes_.size()) freeFlags_.resize(nodes_.size(), false);
+  int released = 0;
+  std::vector<int> pending{number};
+  while (!pending.empty()) {
+    const int n = pending.back();
+    pending.pop_back();
+    if (checkNode(n) < 0) continue;
+    freeNumbers_.push_back(n);
+    freeFlags_[static_cast<std::size_t>(n) - 1] = true;
+    ++released;
+    const auto& children = at(n).children;
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
   return released;
 }
 
@@ -522,6 +536,7 @@ int XmlNodeStore::addNode(std::optional<int> parent) {
   if (!freeNumbers_.empty()) {
     number = freeNumbers_.front();
     freeNumbers_.erase(freeNumbers_.begin());
+    freeFlags_[static_cast<std::size_t>(number) - 1] = false;
     at(number) = XmlNode{};
   } else {
     nodes_.emplace_back();
@@ -577,6 +592,32 @@ void XmlNodeStore::editAttributes(std::vector<XmlAttribute>& list, char op, std:
 
 // ---- writer ----------------------------------------------------------------
 
+namespace {
+
+// "<", the name, each attribute as name="value", ">", then the text, wrapped in a CDATA
+// section when it holds a "<". Nothing is escaped.
+void writeStartTag(const XmlNode& node, std::string& text) {
+  text += '<';
+  text += node.name;
+  for (const auto& a : node.attributes) {
+    text += ' ';
+    text += a.name;
+    text += "=\"";
+    text += a.value;
+    text += '"';
+  }
+  text += '>';
+  if (node.text.find('<') != std::string::npos) {
+    text += kCdataOpen;
+    text += node.text;
+    text += kCdataClose;
+  } else {
+    text += node.text;
+  }
+}
+
+}  // namespace
+
 void XmlNodeStore::writeXml(int number, std::string& text) const {
   if (number == 0) {
     if (rootNumber_ == 0 || checkNode(rootNumber_) < 0 || at(rootNumber_).name.empty()) return;
@@ -584,17 +625,25 @@ void XmlNodeStore::writeXml(int number, std::string& text) const {
     number = rootNumber_;
   }
   if (checkNode(number) < 0) return;
-  const XmlNode& node = at(number);
-  text += '<';
-  text += node.name;
-  for (const auto& a : node.attributes) text += " " + a.name + "=\"" + a.value + "\"";
-  text += '>';
-  if (node.text.find('<') != std::string::npos)
-    text += std::string(kCdataOpen) + node.text + std::string(kCdataClose);
-  else
-    text += node.text;
-  for (int child : node.children) writeXml(child, text);
-  text += "</" + node.name + ">";
+  // Depth-first with an explicit stack of (element, next child to write): the nesting of
+  // a loaded document is not bounded by anything but its size.
+  std::vector<std::pair<int, std::size_t>> open{{number, 0}};
+  writeStartTag(at(number), text);
+  while (!open.empty()) {
+    auto& [n, next] = open.back();
+    const XmlNode& node = at(n);
+    if (next < node.children.size()) {
+      const int child = node.children[next++];
+      if (checkNode(child) < 0) continue;
+      writeStartTag(at(child), text);
+      open.emplace_back(child, 0);
+      continue;
+    }
+    text += "</";
+    text += node.name;
+    text += '>';
+    open.pop_back();
+  }
 }
 
 std::string XmlNodeStore::xmlText() const {

@@ -111,6 +111,8 @@ class XmlNodeStore {
   std::string cdataMarker_;
   int rootNumber_ = 0;
   std::vector<int> freeNumbers_;
+  // freeFlags_[n - 1]: n is in freeNumbers_ (an index, so liveness checks stay O(1)).
+  std::vector<bool> freeFlags_;
 };
 
 }  // namespace tessaly

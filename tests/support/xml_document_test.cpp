@@ -300,6 +300,20 @@ TEST(XmlDocument, EditingAndWriter) {
   std::filesystem::remove(path);
 }
 
+TEST(XmlDocument, DeepNestingIsWrittenAndRemovedWithoutRecursion) {
+  // Far deeper than a recursive writer or release could survive on the call stack.
+  constexpr int kDepth = 200000;
+  std::string data;
+  for (int i = 0; i < kDepth; ++i) data += "<a>";
+  for (int i = 0; i < kDepth; ++i) data += "</a>";
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadBytes(data));
+  EXPECT_EQ(doc.toBytes(), "<?xml version=\"1.0\" encoding=\"gb2312\"?>" + data);
+  ASSERT_TRUE(doc.removeAt("@1/@1"));
+  EXPECT_EQ(doc.childCount("@1"), 0);
+  EXPECT_EQ(doc.textAt("@#1"), "");
+}
+
 TEST(XmlNodeStore, AttributeUtilityAndSiblingSwap) {
   std::vector<XmlAttribute> list;
   std::string text = "a=\"1\" b = \"2\"";
