@@ -97,6 +97,12 @@ char* writeUtf8(char* out, char32_t cp) {
 // Length of the run of ASCII bytes at the start of s.
 size_t asciiRun(const char* s, size_t n) {
   size_t i = 0;
+  // Eight bytes at a time: markup is mostly ASCII, and this loop carries every byte of it.
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  for (uint64_t word; i + 8 <= n; i += 8) {
+    std::memcpy(&word, s + i, 8);
+    if (word & kHighBits) break;
+  }
   while (i < n && static_cast<unsigned char>(s[i]) < 0x80) ++i;
   return i;
 }
@@ -132,14 +138,27 @@ std::string utf8ToGbk(std::string_view utf8) {
   std::string out(utf8.size(), '\0');  // GBK is never longer than UTF-8
   char* o = out.data();
   for (size_t i = 0; i < utf8.size();) {
-    if (const size_t run = asciiRun(utf8.data() + i, utf8.size() - i)) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      const size_t run = asciiRun(utf8.data() + i, utf8.size() - i);
       std::memcpy(o, utf8.data() + i, run);
       o += run;
       i += run;
       continue;
     }
     size_t length = 0;
-    const char32_t cp = readUtf8(utf8, i, length);
+    char32_t cp = 0;
+    // Chinese text is almost all three-byte sequences: decode those straight, leaving
+    // every other case (and every invalid form) to the general reader.
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    if ((b0 & 0xF0) == 0xE0 && i + 2 < utf8.size()) {
+      const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+      const auto b2 = static_cast<unsigned char>(utf8[i + 2]);
+      cp = static_cast<char32_t>((b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
+      if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && cp >= 0x800 &&
+          (cp < 0xD800 || cp > 0xDFFF))
+        length = 3;
+    }
+    if (length == 0) cp = readUtf8(utf8, i, length);
     if (length == 0) {  // not UTF-8: one "?" per bad byte
       *o++ = '?';
       ++i;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 
 #include "support/gbk.hpp"
 #include "support/text.hpp"
@@ -17,6 +18,18 @@ inline bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == 
 
 bool isBlank(std::string_view s) {
   return std::all_of(s.begin(), s.end(), isSpace);
+}
+
+// A token that is "/" once whitespace is removed: the self-closing slash, never an
+// attribute.
+bool isSlashToken(std::string_view token) {
+  bool slash = false;
+  for (char c : token) {
+    if (isSpace(c)) continue;
+    if (c != '/' || slash) return false;
+    slash = true;
+  }
+  return slash;
 }
 
 // The leading decimal digits of s as a number (0 when there are none).
@@ -95,10 +108,12 @@ void XmlNodeStore::clear() {
   cdataMarker_.clear();
   rootNumber_ = 0;
   freeNumbers_.clear();
+  freeFlags_.clear();
 }
 
 bool XmlNodeStore::isFree(int number) const {
-  return std::find(freeNumbers_.begin(), freeNumbers_.end(), number) != freeNumbers_.end();
+  const auto index = static_cast<std::size_t>(number) - 1;
+  return index < freeFlags_.size() && freeFlags_[index];
 }
 
 int XmlNodeStore::checkNode(int number) const {
@@ -125,25 +140,56 @@ std::string XmlNodeStore::nameOf(int number) const {
 
 // ---- load ------------------------------------------------------------------
 
-bool XmlNodeStore::convertEncoding(std::string& data, bool force) {
-  const std::string_view text(data.c_str());  // up to the first zero byte
+namespace {
+
+// The bytes up to the first zero byte: the part of the data the encoding step reads.
+std::string_view textUpToZero(std::string_view data) {
+  const void* zero = std::memchr(data.data(), 0, data.size());
+  if (!zero) return data;
+  return data.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - data.data()));
+}
+
+// Case-insensitive search for an ASCII word, byte by byte: the data is not GBK yet.
+std::size_t findAsciiWordIgnoreCase(std::string_view text, std::string_view word) {
+  if (word.empty() || text.size() < word.size()) return std::string_view::npos;
+  const auto lower = [](char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  };
+  for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < word.size() && lower(text[i + k]) == word[k]) ++k;
+    if (k == word.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
+// True when the declared encoding (or `force`) asks for UTF-8 -> GBK. The value is what
+// stands between the word "encoding" and the next "?>", with "=" and double quotes
+// removed, trimmed and lower-cased; "gb2312" always wins over `force`.
+bool wantsUtf8Conversion(std::string_view text, bool force) {
   std::string value;
-  const std::size_t word = findText(text, "encoding", 0, false);
-  if (word != kNotFound) {
+  const std::size_t word = findAsciiWordIgnoreCase(text, "encoding");
+  if (word != std::string_view::npos) {
     const std::size_t from = word + 8;
     const std::size_t end = text.find("?>", from);
     if (end != std::string_view::npos) {
-      value = std::string(text.substr(from, end - from));
-      value.erase(std::remove_if(value.begin(), value.end(),
-                                 [](char c) { return c == '=' || c == '"'; }),
-                  value.end());
+      for (char c : text.substr(from, end - from))
+        if (c != '=' && c != '"') value += c;
       value = trimBlanks(value);
-      std::transform(value.begin(), value.end(), value.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      std::transform(value.begin(), value.end(), value.begin(), [](char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+      });
     }
   }
   if (value == "gb2312") return false;
-  if (value != "utf-8" && !force) return false;
+  return value == "utf-8" || force;
+}
+
+}  // namespace
+
+bool XmlNodeStore::convertEncoding(std::string& data, bool force) {
+  const std::string_view text = textUpToZero(data);
+  if (!wantsUtf8Conversion(text, force)) return false;
   data = utf8ToGbk(text);
   return true;
 }
@@ -164,9 +210,10 @@ std::string XmlNodeStore::makeMarker(std::string_view data, std::size_t length) 
 }
 
 int XmlNodeStore::protectCdata(std::string& data) {
-  cdataMarker_ = makeMarker(data);
+  // Without a section there is nothing to protect, and no marker to look for later.
   std::size_t open = data.find(kCdataOpen);
   if (open == std::string::npos) return 0;
+  cdataMarker_ = makeMarker(data);
   std::string out;
   out.reserve(data.size());
   std::size_t copied = 0;
@@ -230,7 +277,7 @@ bool XmlNodeStore::parseTag(std::string_view piece, std::size_t tagEnd, XmlNode&
   node = XmlNode{};
   if (isOpen) node.text = restoreText(piece.substr(tagEnd + 1));
   // Most tags are a bare name: nothing to squeeze or cut.
-  if (head.find_first_of(" =") == std::string_view::npos) {
+  if (std::none_of(head.begin(), head.end(), [](char c) { return c == ' ' || c == '='; })) {
     node.name = std::string(head);
     return true;
   }
@@ -240,7 +287,7 @@ bool XmlNodeStore::parseTag(std::string_view piece, std::size_t tagEnd, XmlNode&
   node.name = std::string(tokens.front());
   bool first = true;
   for (std::string_view token : tokens) {
-    if (isBlank(token)) continue;
+    if (isBlank(token) || isSlashToken(token)) continue;
     if (first) {  // the first kept token is the name's (or stands in its place)
       first = false;
       continue;
@@ -255,27 +302,36 @@ bool XmlNodeStore::parseTag(std::string_view piece, std::size_t tagEnd, XmlNode&
 }
 
 bool XmlNodeStore::parse(std::string_view data, bool quoteAwareSplit) {
-  std::vector<std::string_view> pieces;
-  if (quoteAwareSplit) {
-    splitOutsideQuotes(data, '<', pieces);
-  } else {
-    std::size_t start = 0;
-    for (std::size_t lt = data.find('<'); lt != std::string_view::npos;
-         lt = data.find('<', start)) {
-      pieces.push_back(data.substr(start, lt - start));
-      start = lt + 1;
+  // Pieces are taken one at a time, each what follows one "<" up to the next (the first
+  // is what precedes the first "<"). With quote-aware splitting a "<" between double
+  // quotes does not split; the quote state runs on across pieces.
+  std::size_t start = 0;
+  bool inQuotes = false;
+  auto nextSeparator = [&]() -> std::size_t {
+    if (!quoteAwareSplit) return data.find('<', start);
+    for (std::size_t i = start; i < data.size(); ++i) {
+      if (data[i] == '"') inQuotes = !inQuotes;
+      if (data[i] == '<' && !inQuotes) return i;
     }
-    pieces.push_back(data.substr(start));
-  }
+    return std::string_view::npos;
+  };
 
   // Open elements; the document entry below them is implicit and never stored.
   std::vector<XmlNode> open;
   int counter = 0;
   std::string endName;
-  for (std::string_view piece : pieces) {
+  for (bool more = true; more;) {
+    const std::size_t lt = nextSeparator();
+    const std::string_view piece =
+        data.substr(start, lt == std::string_view::npos ? std::string_view::npos : lt - start);
+    more = lt != std::string_view::npos;
+    start = more ? lt + 1 : data.size();
     if (isBlank(piece) || piece[0] == '?' || piece[0] == '!') continue;
-    const std::size_t tagEnd = piece.rfind('>');
-    if (tagEnd == std::string_view::npos) return false;
+    // The last ">" ends the tag. A description can be tens of kilobytes of text after
+    // its tag, so search backwards with the library's vectorised scan.
+    const void* gt = memrchr(piece.data(), '>', piece.size());
+    if (!gt) return false;
+    const auto tagEnd = static_cast<std::size_t>(static_cast<const char*>(gt) - piece.data());
     const bool isEnd = piece[0] == '/';
     const bool isSelfClosing = tagEnd > 0 && piece[tagEnd - 1] == '/';
     if (isEnd && isSelfClosing) return false;
@@ -284,7 +340,8 @@ bool XmlNodeStore::parse(std::string_view data, bool quoteAwareSplit) {
       // The usual "</name>" plus blank text compares in place; anything else is cleaned
       // byte by byte first.
       std::string_view name = piece.substr(1, tagEnd - 1);
-      if (name.find_first_of(" \t\r\n/>") != std::string_view::npos ||
+      if (std::any_of(name.begin(), name.end(),
+                      [](char c) { return isSpace(c) || c == '/' || c == '>'; }) ||
           !isBlank(piece.substr(tagEnd + 1))) {
         endTagName(piece, endName);
         name = endName;
@@ -315,9 +372,24 @@ bool XmlNodeStore::parse(std::string_view data, bool quoteAwareSplit) {
 
 bool XmlNodeStore::load(std::string_view data, bool forceUtf8, bool quoteAwareSplit) {
   clear();
-  std::string bytes(data);
-  convertEncoding(bytes, forceUtf8);
-  if (protectCdata(bytes) < 0 || !parse(bytes, quoteAwareSplit)) {
+  // Work on the caller's bytes in place unless a step has to rewrite them.
+  std::string owned;
+  std::string_view bytes = data;
+  bool ownsBytes = false;
+  if (const std::string_view text = textUpToZero(data); wantsUtf8Conversion(text, forceUtf8)) {
+    owned = utf8ToGbk(text);
+    ownsBytes = true;
+    bytes = owned;
+  }
+  if (bytes.find(kCdataOpen) != std::string_view::npos) {
+    if (!ownsBytes) owned.assign(bytes);
+    if (protectCdata(owned) < 0) {  // an unterminated section has no sound reading
+      clear();
+      return false;
+    }
+    bytes = owned;
+  }
+  if (!parse(bytes, quoteAwareSplit)) {
     clear();
     return false;
   }
@@ -402,9 +474,21 @@ std::string XmlNodeStore::pathOf(int number) const {
 
 int XmlNodeStore::releaseSubtree(int number) {
   if (checkNode(number) < 0) return 0;
-  int released = 1;
-  for (int child : at(number).children) released += releaseSubtree(child);
-  freeNumbers_.push_back(number);
+  // The element first, then its descendants in document order; an explicit stack, since
+  // a hostile document can nest deeper than the call stack allows.
+  if (freeFlags_.size() < nodes_.size()) freeFlags_.resize(nodes_.size(), false);
+  int released = 0;
+  std::vector<int> pending{number};
+  while (!pending.empty()) {
+    const int n = pending.back();
+    pending.pop_back();
+    if (checkNode(n) < 0) continue;
+    freeNumbers_.push_back(n);
+    freeFlags_[static_cast<std::size_t>(n) - 1] = true;
+    ++released;
+    const auto& children = at(n).children;
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
   return released;
 }
 
@@ -452,6 +536,7 @@ int XmlNodeStore::addNode(std::optional<int> parent) {
   if (!freeNumbers_.empty()) {
     number = freeNumbers_.front();
     freeNumbers_.erase(freeNumbers_.begin());
+    freeFlags_[static_cast<std::size_t>(number) - 1] = false;
     at(number) = XmlNode{};
   } else {
     nodes_.emplace_back();
@@ -507,6 +592,32 @@ void XmlNodeStore::editAttributes(std::vector<XmlAttribute>& list, char op, std:
 
 // ---- writer ----------------------------------------------------------------
 
+namespace {
+
+// "<", the name, each attribute as name="value", ">", then the text, wrapped in a CDATA
+// section when it holds a "<". Nothing is escaped.
+void writeStartTag(const XmlNode& node, std::string& text) {
+  text += '<';
+  text += node.name;
+  for (const auto& a : node.attributes) {
+    text += ' ';
+    text += a.name;
+    text += "=\"";
+    text += a.value;
+    text += '"';
+  }
+  text += '>';
+  if (node.text.find('<') != std::string::npos) {
+    text += kCdataOpen;
+    text += node.text;
+    text += kCdataClose;
+  } else {
+    text += node.text;
+  }
+}
+
+}  // namespace
+
 void XmlNodeStore::writeXml(int number, std::string& text) const {
   if (number == 0) {
     if (rootNumber_ == 0 || checkNode(rootNumber_) < 0 || at(rootNumber_).name.empty()) return;
@@ -514,17 +625,25 @@ void XmlNodeStore::writeXml(int number, std::string& text) const {
     number = rootNumber_;
   }
   if (checkNode(number) < 0) return;
-  const XmlNode& node = at(number);
-  text += '<';
-  text += node.name;
-  for (const auto& a : node.attributes) text += " " + a.name + "=\"" + a.value + "\"";
-  text += '>';
-  if (node.text.find('<') != std::string::npos)
-    text += std::string(kCdataOpen) + node.text + std::string(kCdataClose);
-  else
-    text += node.text;
-  for (int child : node.children) writeXml(child, text);
-  text += "</" + node.name + ">";
+  // Depth-first with an explicit stack of (element, next child to write): the nesting of
+  // a loaded document is not bounded by anything but its size.
+  std::vector<std::pair<int, std::size_t>> open{{number, 0}};
+  writeStartTag(at(number), text);
+  while (!open.empty()) {
+    auto& [n, next] = open.back();
+    const XmlNode& node = at(n);
+    if (next < node.children.size()) {
+      const int child = node.children[next++];
+      if (checkNode(child) < 0) continue;
+      writeStartTag(at(child), text);
+      open.emplace_back(child, 0);
+      continue;
+    }
+    text += "</";
+    text += node.name;
+    text += '>';
+    open.pop_back();
+  }
 }
 
 std::string XmlNodeStore::xmlText() const {

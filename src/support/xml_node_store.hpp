@@ -81,18 +81,23 @@ class XmlNodeStore {
   std::string nameOf(int number) const;
 
   // Load steps, exposed as operations of the table.
+  // Replaces each CDATA section by marker + "," + n + "." and keeps its content; returns
+  // the number of sections, or -1 for a section that never ends (the load then fails).
   int protectCdata(std::string& data);
   bool parse(std::string_view data, bool quoteAwareSplit);
   static void splitOutsideQuotes(std::string_view data, char separator,
                                  std::vector<std::string_view>& pieces);
   static bool endTagName(std::string_view piece, std::string& name);
   bool parseTag(std::string_view piece, std::size_t tagEnd, XmlNode& node, bool isOpen) const;
+  // "@" and `length` letters, extended letter by letter until it occurs nowhere in
+  // `data`, so a placeholder can never be confused with the document's own bytes.
   static std::string makeMarker(std::string_view data, std::size_t length = 5);
   std::string restoreText(std::string_view bytes) const;
   static bool convertEncoding(std::string& data, bool force);
 
   int nodeCount() const { return static_cast<int>(nodes_.size()); }
   int rootNumber() const { return rootNumber_; }
+  // The marker of the last load; empty when the document held no CDATA section.
   const std::string& cdataMarker() const { return cdataMarker_; }
 
  private:
@@ -106,6 +111,8 @@ class XmlNodeStore {
   std::string cdataMarker_;
   int rootNumber_ = 0;
   std::vector<int> freeNumbers_;
+  // freeFlags_[n - 1]: n is in freeNumbers_ (an index, so liveness checks stay O(1)).
+  std::vector<bool> freeFlags_;
 };
 
 }  // namespace tessaly

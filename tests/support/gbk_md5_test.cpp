@@ -20,6 +20,21 @@ TEST(Gbk, InvalidInputIsReplacedNeverDropped) {
   EXPECT_EQ(gbkToUtf8("x\xFFy\xB5"), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
 
+TEST(Gbk, MalformedUtf8BecomesOneQuestionMarkPerByte) {
+  struct Case {
+    const char* utf8;
+    std::string gbk;
+  } cases[] = {
+      {"\xE0\x80\x80", "???"},                     // overlong form
+      {"\xED\xA0\x80", "???"},                     // surrogate
+      {"x\xE4\xB8", "x??"},                        // cut short at the end
+      {"\xE4\x41\x42", "?AB"},                     // lead byte without continuation
+      {"abcdefghijk中z", "abcdefghijk\xD6\xD0z"},  // long ASCII run, then Chinese
+      {"中文abcdefgh\xC3\xA9", "\xD6\xD0\xCE\xC4" "abcdefgh\xA8\xA6"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(utf8ToGbk(c.utf8), c.gbk) << c.utf8;
+}
+
 TEST(Md5, SigningVectorsAndLowerCase) {
   EXPECT_EQ(md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
   EXPECT_EQ(md5HexUpper("testapp_keytestfieldsnickformatxmlmethodtaobao.user.seller.getsessiontest"

@@ -26,6 +26,8 @@ TEST(XmlDocument, RealItemAnswer) {
   EXPECT_EQ(doc.textAt("item_get_response/item/title"),
             gbk("秋款新特 帽子衬衫 戴帽子的女长袖衬衫2182#"));
   EXPECT_NE(doc.textAt("item_get_response/item/detail_url").find("&amp;"), std::string::npos);
+  EXPECT_NE(doc.textAt("item_get_response/item/props_name").find(gbk("65cm&lt;衣长&le;80cm")),
+            std::string::npos);
   EXPECT_EQ(doc.rootName(), "item_get_response");
 }
 
@@ -114,13 +116,18 @@ TEST(XmlDocument, TextRules) {
 }
 
 TEST(XmlDocument, CdataMarkerNeverCollidesWithData) {
-  // Text that looks like a placeholder must stay as it is.
-  const std::string marker = XmlNodeStore::makeMarker("<r/>");
+  // The data holds, as plain text, the very marker a first draw would give for data of
+  // its size, and a section whose content looks like a placeholder: both stay as written.
+  std::string data = "<r><a>@XXXXX,1.</a><b><![CDATA[real]]></b><c><![CDATA[@ABCDE,1.]]></c></r>";
+  const std::string wouldBe = XmlNodeStore::makeMarker(std::string(data.size(), ' '));
+  ASSERT_EQ(wouldBe.size(), 6u);
+  data.replace(data.find("@XXXXX"), 6, wouldBe);
+
   XmlDocument doc;
-  const std::string data = "<r><a>" + marker + ",1.</a><b><![CDATA[real]]></b></r>";
   ASSERT_TRUE(doc.loadBytes(data));
-  EXPECT_EQ(doc.textAt("r/a"), marker + ",1.");
+  EXPECT_EQ(doc.textAt("r/a"), wouldBe + ",1.");
   EXPECT_EQ(doc.textAt("r/b"), "real");
+  EXPECT_EQ(doc.textAt("r/c"), "@ABCDE,1.");
   EXPECT_EQ(data.find(doc.store().cdataMarker()), std::string::npos);
 }
 
@@ -145,18 +152,27 @@ TEST(XmlDocument, EncodingDeclaration) {
   XmlDocument forced;
   ASSERT_TRUE(forced.loadBytes(utf8Body, true));
   EXPECT_EQ(forced.textAt("r/t"), gbk("衬衫"));
+  // A gb2312 declaration wins over the request to convert.
+  ASSERT_TRUE(forced.loadBytes("<?xml encoding=\"gb2312\"?>" + gbk("<r><t>衬衫</t></r>"), true));
+  EXPECT_EQ(forced.textAt("r/t"), gbk("衬衫"));
+  // Conversion reads up to the first zero byte; what follows is gone with it.
+  const std::string withZero =
+      "<?xml version=\"1.0\" ENCODING=\"UTF-8\"?>" + utf8Body + std::string(1, '\0') + "<junk";
+  ASSERT_TRUE(forced.loadBytes(withZero));
+  EXPECT_EQ(forced.textAt("r/t"), gbk("衬衫"));
 }
 
 TEST(XmlDocument, RejectedInputsLeaveAnEmptyDocument) {
   const char* rejected[] = {
-      "<a><b>1</b>x</a>",       // text after a child's end tag
-      "<a><b></a></b>",         // mismatched end tag
-      "<a></a></b>",            // end tag with nothing open
-      "<a attr></a>",           // attribute without "="
-      "text<a></a>",            // bytes before the first "<" holding no ">"
-      "<a><b</a>",              // a piece without ">"
-      "<a></a/>",               // end tag and self-closing at once
-      "<a><![CDATA[open</a>",   // unterminated CDATA section
+      "<a><b>1</b>x</a>",      // text after a child's end tag
+      "<a><b></a></b>",        // mismatched end tag
+      "<a></a></b>",           // end tag with nothing open
+      "<a attr></a>",          // attribute without "="
+      "text<a></a>",           // bytes before the first "<" holding no ">"
+      "<a><b</a>",             // a piece without ">"
+      "<a></a/>",              // end tag and self-closing at once
+      "<a><![CDATA[open</a>",  // unterminated CDATA section
+      "<r><a>x>y</a></r>",     // ">" in text ends the tag late: name "a>x" never closes
   };
   for (const char* data : rejected) {
     XmlDocument doc;
@@ -166,6 +182,70 @@ TEST(XmlDocument, RejectedInputsLeaveAnEmptyDocument) {
     EXPECT_EQ(doc.childCount("@1"), 0) << data;
     EXPECT_EQ(doc.store().nodeCount(), 0) << data;
   }
+}
+
+TEST(XmlDocument, TagReading) {
+  // Each tag is the only child of r; the attributes come back rendered in list order.
+  struct Case {
+    const char* tag;
+    const char* name;
+    const char* attributes;
+  } cases[] = {
+      {"<x k = \"a b\"  j=\"1\"/>", "x", "k=\"a b\" j=\"1\""},
+      {"<x k=\"a = b\"/>", "x", "k=\"a=b\""},  // squeezed inside quoted values too
+      {"<x k='v'/>", "x", "k=\"'v'\""},
+      {"<x a=\"1\" a=\"2\"/>", "x", "a=\"1\" a=\"2\""},  // duplicates stay
+      {"<x / k=\"1\"/>", "x", "k=\"1\""},
+      {"<x k=\"1\" />", "x", "k=\"1\""},
+      {"<x\tk=\"1\"/>", "x\tk=\"1\"", ""},  // only blanks cut tokens
+      {"<ns:x></ns:x>", "ns:x", ""},
+  };
+  for (const auto& c : cases) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes(std::string("<r>") + c.tag + "</r>")) << c.tag;
+    XmlNode node;
+    ASSERT_TRUE(doc.store().nodeAt("r/@1", node)) << c.tag;
+    EXPECT_EQ(node.name, c.name) << c.tag;
+    std::string rendered;
+    XmlNodeStore::editAttributes(node.attributes, '>', rendered);
+    EXPECT_EQ(rendered, c.attributes) << c.tag;
+  }
+}
+
+TEST(XmlDocument, QuoteAwareSplitKeepsLessThanInAttributes) {
+  const std::string data = "<r><a k=\"x<y\">t</a></r>";
+  XmlDocument doc;
+  EXPECT_FALSE(doc.loadBytes(data));
+  ASSERT_TRUE(doc.loadBytes(data, false, true));
+  std::string value;
+  ASSERT_TRUE(doc.attributeAt("r/a", "k", value));
+  EXPECT_EQ(value, "x<y");
+  EXPECT_EQ(doc.textAt("r/a"), "t");
+}
+
+TEST(XmlDocument, OnlyTheLastTopLevelElementIsTheRoot) {
+  struct Case {
+    const char* data;
+    const char* path;
+    const char* text;
+  } cases[] = {
+      {"<a>1</a><b>2</b>", "@1", "2"},
+      {"<a>1</a><b>2</b>", "b", "2"},
+      {"<a>1</a><b>2</b>", "a", ""},
+      {"<a>1</a><b>2</b>", "@#1", "1"},  // still reachable by number
+      {"<r><a>1</a>", "@1", "1"},        // r never ends, so a is the last stored
+      {"<r><a>1</a>", "r", ""},
+      {"<r>lead<a/>junk</r>", "r", "lead"},  // text after a self-closing child is dropped
+  };
+  for (const auto& c : cases) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes(c.data)) << c.data;
+    EXPECT_EQ(doc.textAt(c.path), c.text) << c.data << " " << c.path;
+  }
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadBytes("<a/><b/>"));
+  EXPECT_EQ(doc.store().pathOf(1), "");  // outside the root's subtree
+  EXPECT_EQ(doc.store().pathOf(2), "@1");
 }
 
 TEST(XmlDocument, IgnoresCommentsAndDeclarations) {
@@ -200,10 +280,13 @@ TEST(XmlDocument, EditingAndWriter) {
   EXPECT_TRUE(doc.removeAt("root/b"));
   EXPECT_EQ(doc.childCount("root"), 1);
 
-  // Released numbers are reused before new ones are appended.
+  // Released numbers are reused before new ones are appended, the removed element's
+  // own number first.
   const int before = doc.store().nodeCount();
+  const int removedB = 3;  // root 1, a 2, b 3, c 4
   ASSERT_TRUE(doc.addChildAt("root", "n", "x"));
   EXPECT_EQ(doc.store().nodeCount(), before);
+  EXPECT_EQ(doc.store().numberAt("root/n"), removedB);
 
   // What the writer produces loads back to the same values.
   XmlDocument again;
@@ -215,6 +298,20 @@ TEST(XmlDocument, EditingAndWriter) {
   ASSERT_TRUE(doc.saveFile(path.string()));
   EXPECT_EQ(std::filesystem::file_size(path), doc.toBytes().size());
   std::filesystem::remove(path);
+}
+
+TEST(XmlDocument, DeepNestingIsWrittenAndRemovedWithoutRecursion) {
+  // Far deeper than a recursive writer or release could survive on the call stack.
+  constexpr int kDepth = 200000;
+  std::string data;
+  for (int i = 0; i < kDepth; ++i) data += "<a>";
+  for (int i = 0; i < kDepth; ++i) data += "</a>";
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadBytes(data));
+  EXPECT_EQ(doc.toBytes(), "<?xml version=\"1.0\" encoding=\"gb2312\"?>" + data);
+  ASSERT_TRUE(doc.removeAt("@1/@1"));
+  EXPECT_EQ(doc.childCount("@1"), 0);
+  EXPECT_EQ(doc.textAt("@#1"), "");
 }
 
 TEST(XmlNodeStore, AttributeUtilityAndSiblingSwap) {
