@@ -138,6 +138,9 @@ Catalogue::Catalogue(const CatalogueOptions& options) {
           "<table background=\"http://{IMG}/taobao/imgextra/" + item.id + "_bg.gif\"><tr><td>"
           "尺码: S,M,L</td></tr></table>\r\n<p><img src=\"http://{IMG}/taobao/imgextra/红色_" +
           item.id + ".png\" /><img alt=\"ext\" src=\"http://{IMG}/ext/" + item.id + "_x.jpg\"></p>";
+      // Some descriptions point at a picture that is gone.
+      if (i % 5 == 2)
+        item.descHtml += "<p><img src=\"http://{IMG}/taobao/missing/" + item.id + "_m.jpg\"></p>";
       item.descAsCdata = i % 4 == 3;
       byId_[item.id] = items_.size();
       shop.items.push_back(static_cast<int>(items_.size()));

@@ -20,5 +20,6 @@ std::string runDirectory();
 
 // The platform's path separator.
 inline constexpr char kPathSeparator = '/';
+inline const std::string kPathSeparatorText(1, kPathSeparator);
 
 }  // namespace tessaly
