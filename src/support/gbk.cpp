@@ -180,8 +180,14 @@ std::string utf8ToGbk(std::string_view utf8) {
 }
 
 std::string gbkToUtf8(std::string_view gbk) {
+  std::string out;
+  gbkToUtf8(gbk, out);
+  return out;
+}
+
+void gbkToUtf8(std::string_view gbk, std::string& out) {
   const GbkTables& t = tables();
-  std::string out(gbk.size() * 3, '\0');  // at most three bytes for each byte read
+  out.resize(gbk.size() * 3);  // at most three bytes for each byte read
   char* o = out.data();
   for (size_t i = 0; i < gbk.size();) {
     if (const size_t run = asciiRun(gbk.data() + i, gbk.size() - i)) {
@@ -204,7 +210,6 @@ std::string gbkToUtf8(std::string_view gbk) {
     ++i;
   }
   out.resize(static_cast<size_t>(o - out.data()));
-  return out;
 }
 
 }  // namespace tessaly

@@ -16,6 +16,10 @@ namespace tessaly {
 
 std::string utf8ToGbk(std::string_view utf8);
 std::string gbkToUtf8(std::string_view gbk);
+// The same conversion written over `out`, whose storage is kept: a caller converting
+// page after page reuses one buffer instead of allocating (and faulting in) a new one
+// each time. `gbk` must not view `out`.
+void gbkToUtf8(std::string_view gbk, std::string& out);
 
 // GBK text from a UTF-8 source literal: gbk("店铺采集"). Converts on every call; keep
 // results that sit on hot paths in a static.

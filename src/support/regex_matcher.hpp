@@ -42,9 +42,15 @@ class RegexMatcher {
  private:
   struct Engine;
   struct Matches;
+  // Drops the current matches, keeping their buffers in spare_ when no copy shares them.
+  void retireMatches();
+
   std::shared_ptr<const Engine> engine_;
   std::shared_ptr<const Matches> matches_;
   int matchCount_ = 0;
+  // Results no one refers to any more, whose page-sized buffers the next execute reuses.
+  // Never shared: copies do not take it over.
+  std::shared_ptr<Matches> spare_;
 };
 
 }  // namespace tessaly
