@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "net/fetch.hpp"
@@ -167,6 +168,31 @@ TEST(FetchUrl, CookiesOfTheResponseAndTheStore) {
   }
   EXPECT_THAT(cookieLinesOf(requests[5]), ElementsAre(EndsWith("; mine=1")));
   EXPECT_THAT(cookieLinesOf(requests[6]), ElementsAre("mine=1"));
+}
+
+TEST(FetchUrl, ConcurrentExchangesShareOneCookieStore) {
+  RawHttpServer server([](const std::string& request) {
+    // "GET /set/<name> " sets the cookie <name>=1.
+    const std::size_t start = request.find("/set/") + 5;
+    const std::string name = request.substr(start, request.find(' ', start) - start);
+    return RawHttpServer::response(200, name, "Set-Cookie: " + name + "=1; path=/\r\n");
+  });
+  std::vector<std::thread> threads;
+  std::vector<int> right(5, 0);
+  for (int t = 0; t < 5; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 10; ++i) {
+        const std::string name = "t" + std::to_string(t) + "n" + std::to_string(i);
+        if (fetchUrl(at(server, "shared", "/set/" + name)) == name) ++right[t];
+      }
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_THAT(right, ::testing::Each(10));
+
+  fetchUrl(at(server, "shared", "/set/last"));
+  const auto lines = cookieLinesOf(server.requests().back());
+  ASSERT_EQ(lines.size(), 1u);
+  for (int t = 0; t < 5; ++t) EXPECT_THAT(lines[0], HasSubstr("t" + std::to_string(t) + "n9=1"));
 }
 
 TEST(FetchUrl, RedirectsGiveTheFinalResponseWholeHeaderBlockIncluded) {

@@ -65,6 +65,20 @@ TEST(FetchWithHttpObject, PostsItsBodyAndGivesUpOnASilentServer) {
   EXPECT_EQ(cookies, "old=1");
 }
 
+TEST(FetchWithHttpObject, GoesThroughTheNamedProxyWithItsCredentials) {
+  RawHttpServer proxy([](const std::string&) { return RawHttpServer::response(200, "via proxy"); });
+  ObjectFetchOptions options;
+  options.proxy = "127.0.0.1:" + std::to_string(proxy.port());
+  options.proxyUser = "u";
+  options.proxyPassword = "p";
+  EXPECT_EQ(fetchWithHttpObject("http://far.example/app2.xml", options), "via proxy");
+  ASSERT_EQ(proxy.requests().size(), 1u);
+  const std::string request = proxy.requests()[0];
+  EXPECT_TRUE(request.starts_with("GET http://far.example/app2.xml HTTP/1.1\r\n")) << request;
+  EXPECT_NE(request.find("\r\nProxy-Authorization: Basic dTpw\r\n"), std::string::npos) << request;
+  EXPECT_EQ(request.find("Proxy-Connection"), std::string::npos) << request;
+}
+
 TEST(DownloadBytes, BodyBytesOrNothing) {
   const std::string picture("\xFF\xD8\xFF\xE0\0JFIF", 9);
   RawHttpServer server([&](const std::string& request) -> RawHttpServer::Reply {
