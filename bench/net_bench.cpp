@@ -77,7 +77,9 @@ int main() {
     double ours = 0;
     std::vector<double> ratios;
     for (int round = 0; round < kRounds; ++round) {
-      const auto timeBare = [&] { return secondsFor(run.threads, run.calls / kRounds, [&] { bareGet(url); }); };
+      const auto timeBare = [&] {
+        return secondsFor(run.threads, run.calls / kRounds, [&] { bareGet(url); });
+      };
       const auto timeOurs = [&] {
         return secondsFor(run.threads, run.calls / kRounds, [&] { tessaly::fetchUrl(url); });
       };
@@ -97,8 +99,10 @@ int main() {
     std::sort(ratios.begin(), ratios.end());
     const double median = (ratios[kRounds / 2 - 1] + ratios[kRounds / 2]) / 2;
     const int total = run.threads * run.calls;
-    std::printf("%s: bare libcurl %.1f us/call, fetchUrl %.1f us/call, ratio %.2f (median of %d rounds; goal <= 1.2)\n",
-                run.name, bare / total * 1e6, ours / total * 1e6, median, kRounds);
+    std::printf(
+        "%s: bare libcurl %.1f us/call, fetchUrl %.1f us/call, ratio %.2f (median of %d rounds; "
+        "goal <= 1.2)\n",
+        run.name, bare / total * 1e6, ours / total * 1e6, median, kRounds);
   }
   server.stop();
   serving.join();

@@ -7,7 +7,9 @@ namespace tessaly::net {
 namespace {
 
 void ensureGlobalInit() {
-  static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+  static const bool initialised = [] {
+    return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  }();
   (void)initialised;
 }
 

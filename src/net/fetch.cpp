@@ -34,7 +34,8 @@ std::string wireUrl(std::string_view address) {
     ++i;
   const bool hasScheme = i > 0 && address.substr(i).starts_with("://");
   if (hasScheme && findText(address, "http://", 0, false) != 0) return {};
-  const std::string plain = hasScheme ? "http://" + std::string(address.substr(7)) : std::string(address);
+  const std::string plain =
+      hasScheme ? "http://" + std::string(address.substr(7)) : std::string(address);
   const std::string host = hostOfAddress(plain, true);
   if (host.empty()) return {};
   return "http://" + host + encodeRequestTarget(pathOfAddress(plain));
@@ -134,7 +135,8 @@ std::string fetchWithHttpObject(std::string_view address, const ObjectFetchOptio
   net::appendHeader(list, kObjectAccept);
   net::appendHeader(list, "Accept-Language: zh-cn");
   net::appendHeader(list, "Content-Type: application/x-www-form-urlencoded");
-  if (!options.cookies.empty()) net::appendHeader(list, "Cookie: " + net::headerSafe(options.cookies));
+  if (!options.cookies.empty())
+    net::appendHeader(list, "Cookie: " + net::headerSafe(options.cookies));
   net::suppressHeader(list, "Expect");
   net::suppressHeader(list, "Proxy-Connection");
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());

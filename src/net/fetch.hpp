@@ -10,12 +10,12 @@ namespace tessaly {
 
 // Everything but the address; the defaults are what every page and API call uses.
 struct FetchOptions {
-  std::string method;                 // empty: GET
+  std::string method;  // empty: GET
   std::string body;
   std::string cookies;
   std::string* cookiesOut = nullptr;  // filled with the response's cookies when given
   std::string proxy;
-  int timeoutSeconds = 0;             // 0 (or less): 90 seconds
+  int timeoutSeconds = 0;  // 0 (or less): 90 seconds
   // "Let the UI run": when set, the exchange runs on a thread of its own and this is
   // called on the calling thread every few milliseconds until it ends.
   std::function<void()> pumpMessages;
@@ -36,15 +36,15 @@ struct FetchOptions {
 std::string fetchUrl(std::string_view address, const FetchOptions& options = {});
 
 struct ObjectFetchOptions {
-  std::string method;                 // empty: GET
+  std::string method;  // empty: GET
   std::string body;
   std::string cookies;
   std::string* cookiesOut = nullptr;  // the response's cookies are appended to it
   std::string proxy;
-  int timeoutSeconds = 0;             // per phase; 0: 15 seconds
+  int timeoutSeconds = 0;  // per phase; 0: 15 seconds
   std::string proxyUser;
   std::string proxyPassword;
-  std::string referer;                // empty: the address
+  std::string referer;  // empty: the address
   CancelToken cancel;
 };
 

@@ -177,7 +177,8 @@ void runHttpRequest(FetchRecord& record, std::chrono::milliseconds limit,
   net::Transfer transfer;
   transfer.cancel = cancel;
   net::attachTransfer(h, transfer);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<std::int64_t>(1, limit.count())));
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS,
+                   static_cast<long>(std::max<std::int64_t>(1, limit.count())));
   const CURLcode rc = isPost && customSpelling ? performFollowingAsPost(h, transfer, deadline)
                                                : net::performTransfer(h, transfer);
   // Running out of time or being stopped yields no result; a failed send or read

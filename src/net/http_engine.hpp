@@ -10,11 +10,11 @@
 namespace tessaly {
 
 struct FetchRequest {
-  bool active = false;   // nothing happens unless set
-  std::string address;   // "http://" + host + path and query
-  std::string method;    // "GET", "POST" (any letter case) or empty for GET
-  std::string body;      // sent with POST only
-  std::string cookies;   // "name=value; name2=value2" for the Cookie line
+  bool active = false;  // nothing happens unless set
+  std::string address;  // "http://" + host + path and query
+  std::string method;   // "GET", "POST" (any letter case) or empty for GET
+  std::string body;     // sent with POST only
+  std::string cookies;  // "name=value; name2=value2" for the Cookie line
   bool wantCookies = false;
   std::string proxy;     // host:port; empty for a direct connection
   std::string headers;   // extra header lines, each ending in CR LF

@@ -24,9 +24,13 @@ void CancelToken::cancel() const {
   for (const auto& entry : state_->wakers) entry.second();
 }
 
-void CancelToken::reset() const { state_->cancelled.store(false); }
+void CancelToken::reset() const {
+  state_->cancelled.store(false);
+}
 
-bool CancelToken::cancelled() const { return state_->cancelled.load(); }
+bool CancelToken::cancelled() const {
+  return state_->cancelled.load();
+}
 
 CancelToken::WakeGuard CancelToken::onCancel(std::function<void()> wake) const {
   std::lock_guard lock(state_->mutex);
@@ -48,7 +52,9 @@ CancelToken::WakeGuard& CancelToken::WakeGuard::operator=(WakeGuard&& other) noe
   return *this;
 }
 
-CancelToken::WakeGuard::~WakeGuard() { release(); }
+CancelToken::WakeGuard::~WakeGuard() {
+  release();
+}
 
 void CancelToken::WakeGuard::release() {
   if (!state_) return;

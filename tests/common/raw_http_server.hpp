@@ -80,8 +80,9 @@ class RawHttpServer {
 
   static std::string response(int status, const std::string& body,
                               const std::string& extraHeaders = "") {
-    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+    return "HTTP/1.1 " + std::to_string(status) +
+           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+           extraHeaders + "\r\n" + body;
   }
 
  private:

@@ -16,8 +16,8 @@ TEST(AddressParts, HostPortAndPathAsTheWireUsesThem) {
     int port;
     std::string path;
   } cases[] = {
-      {"http://Shop.Example.COM:8080/Search.htm?q=1", "shop.example.com", "shop.example.com:8080", 8080,
-       "/Search.htm?q=1"},
+      {"http://Shop.Example.COM:8080/Search.htm?q=1", "shop.example.com", "shop.example.com:8080",
+       8080, "/Search.htm?q=1"},
       {"http://shop.example", "shop.example", "shop.example", 80, "/"},
       // No "http://": read from the first character.
       {"shop.example/a/b", "shop.example", "shop.example", 80, "/a/b"},
@@ -39,7 +39,8 @@ TEST(AddressParts, HostPortAndPathAsTheWireUsesThem) {
 }
 
 TEST(AddressParts, RequestTargetEscapesOnlyWhatMayNotStandThere) {
-  EXPECT_EQ(encodeRequestTarget("/a b?x=\"<>\"&y=%20\x01\x7F"), "/a%20b?x=%22%3C%3E%22&y=%20%01%7F");
+  EXPECT_EQ(encodeRequestTarget("/a b?x=\"<>\"&y=%20\x01\x7F"),
+            "/a%20b?x=%22%3C%3E%22&y=%20%01%7F");
   EXPECT_EQ(encodeRequestTarget("/" + gbk("中") + "?q=a+b&c=/~!*'()"), "/%D6%D0?q=a+b&c=/~!*'()");
 }
 

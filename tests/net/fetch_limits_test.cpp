@@ -69,7 +69,8 @@ TEST(Cancellation, AbortsATransferInFlight) {
          options.timeoutSeconds = 600;
          return fetchWithHttpObject(at(stalling, "stop", "/"), options);
        }},
-      {"downloadBytes", [&](const CancelToken& token) { return downloadBytes(at(stalling, "stop", "/"), token); }},
+      {"downloadBytes",
+       [&](const CancelToken& token) { return downloadBytes(at(stalling, "stop", "/"), token); }},
   };
   std::size_t replies = 0;
   for (const auto& [name, fetch] : ways) {

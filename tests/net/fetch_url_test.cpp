@@ -14,14 +14,14 @@ namespace tessaly {
 namespace {
 
 using testing::at;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using testing::headOf;
 using testing::hostLine;
 using testing::kAcceptLine;
 using testing::kUserAgentLine;
 using testing::RawHttpServer;
-using ::testing::ElementsAre;
-using ::testing::EndsWith;
-using ::testing::HasSubstr;
 
 // The values of every Cookie line of a request head.
 std::vector<std::string> cookieLinesOf(const std::string& request) {
@@ -39,8 +39,8 @@ TEST(FetchUrl, UsualGetCarriesExactlyTheProgramsLines) {
   RawHttpServer server([](const std::string&) { return RawHttpServer::response(200, "hello"); });
   // Mixed-case host, a port and a query holding a blank and a GBK character: the
   // request target is escaped, the Referer line carries the address as passed.
-  const std::string address = "http://Exact.LOCALHOST:" + std::to_string(server.port()) +
-                              "/item.htm?id=1 2&t=" + gbk("中");
+  const std::string address =
+      "http://Exact.LOCALHOST:" + std::to_string(server.port()) + "/item.htm?id=1 2&t=" + gbk("中");
   EXPECT_EQ(fetchUrl(address), "hello");
   // An address that ends at the host asks for "/".
   EXPECT_EQ(fetchUrl(at(server, "bare", "")), "hello");
@@ -63,7 +63,8 @@ TEST(FetchUrl, CallerLinesComeFirstAndOnlyMissingDefaultsAreAdded) {
   fetchUrl(at(server, "hdr", "/"), options);
 
   ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_EQ(headOf(server.requests()[0]), "GET / HTTP/1.1\r\n" + hostLine(server, "hdr") + kUserAgentLine +
+  EXPECT_EQ(headOf(server.requests()[0]), "GET / HTTP/1.1\r\n" + hostLine(server, "hdr") +
+                                              kUserAgentLine +
                                               "Cookie: a=1; b=2\r\n"
                                               "accept: text/html\r\nX-Referer: here\r\nX-Empty:\r\n"
                                               "Accept-Language: zh-cn\r\n\r\n");
@@ -124,7 +125,8 @@ TEST(FetchUrl, CookiesOfTheResponseAndTheStore) {
                                      "Set-Cookie: bare=1\r\n");
     // A server that ends its lines with LF alone.
     if (request.starts_with("GET /lf "))
-      return "HTTP/1.1 200 OK\nSet-Cookie: a=1; path=/x\nSet-Cookie: b=2; path=/x\nContent-Length: 2\n"
+      return "HTTP/1.1 200 OK\nSet-Cookie: a=1; path=/x\nSet-Cookie: b=2; path=/x\nContent-Length: "
+             "2\n"
              "Connection: close\n\nlf";
     return RawHttpServer::response(200, "plain");
   });
@@ -199,7 +201,8 @@ TEST(FetchUrl, RedirectsGiveTheFinalResponseWholeHeaderBlockIncluded) {
   const std::string longValue(5000, 'v');
   RawHttpServer server([&](const std::string& request) {
     if (request.find(" /old ") != std::string::npos)
-      return RawHttpServer::response(302, "moved", "Location: /new\r\nSet-Cookie: hop=1; path=/\r\n");
+      return RawHttpServer::response(302, "moved",
+                                     "Location: /new\r\nSet-Cookie: hop=1; path=/\r\n");
     return RawHttpServer::response(200, "final", "X-Long: " + longValue + "\r\n");
   });
   std::string headers;
@@ -236,8 +239,9 @@ TEST(FetchUrl, ProxyGetsTheWholeAddress) {
   EXPECT_EQ(fetchUrl("http://far.example/p?q=1", options), "via proxy");
   ASSERT_EQ(proxy.requests().size(), 1u);
   EXPECT_EQ(headOf(proxy.requests()[0]),
-            std::string("GET http://far.example/p?q=1 HTTP/1.1\r\nHost: far.example\r\n") + kUserAgentLine +
-                kAcceptLine + "Referer: http://far.example/p?q=1\r\nAccept-Language: zh-cn\r\n\r\n");
+            std::string("GET http://far.example/p?q=1 HTTP/1.1\r\nHost: far.example\r\n") +
+                kUserAgentLine + kAcceptLine +
+                "Referer: http://far.example/p?q=1\r\nAccept-Language: zh-cn\r\n\r\n");
 
   // A proxy text of blanks only means a direct connection.
   RawHttpServer direct([](const std::string&) { return RawHttpServer::response(200, "direct"); });

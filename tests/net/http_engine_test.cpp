@@ -36,7 +36,8 @@ TEST(RunHttpRequest, RecordTellsHowFarTheExchangeGot) {
       {"refused method", true, at(server, "rec", "/"), "PUT", State::Interim, false, ""},
       {"no answer in time", true, at(server, "rec", "/silent"), "", State::Interim, false, ""},
       // A connection that cannot be made is a failed send: the result is final and empty.
-      {"refused port", true, "http://127.0.0.1:" + std::to_string(refusedPort) + "/", "", State::Final, true, ""},
+      {"refused port", true, "http://127.0.0.1:" + std::to_string(refusedPort) + "/", "",
+       State::Final, true, ""},
       {"answered", true, at(server, "rec", "/"), "get", State::Final, true, "body"},
   };
   for (const auto& c : cases) {

@@ -33,13 +33,15 @@ TEST(FetchWithHttpObject, SendsItsOwnHeaderSetAndAppendsCookies) {
 
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 2u);
-  const std::string defaults = std::string(kAcceptLine) +
-                               "Accept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n";
-  EXPECT_EQ(headOf(requests[0]), "GET /kvrt_api//app2.xml HTTP/1.1\r\n" + hostLine(server, "object") +
-                                     kUserAgentLine + "Referrer: " + address + "\r\n" + defaults + "\r\n");
-  EXPECT_EQ(headOf(requests[1]), "GET /kvrt_api//app2.xml HTTP/1.1\r\n" + hostLine(server, "object") +
-                                     kUserAgentLine + "Referrer: http://elsewhere.example/\r\n" + defaults +
-                                     "Cookie: c=3\r\n\r\n");
+  const std::string defaults =
+      std::string(kAcceptLine) +
+      "Accept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n";
+  EXPECT_EQ(headOf(requests[0]), "GET /kvrt_api//app2.xml HTTP/1.1\r\n" +
+                                     hostLine(server, "object") + kUserAgentLine +
+                                     "Referrer: " + address + "\r\n" + defaults + "\r\n");
+  EXPECT_EQ(headOf(requests[1]),
+            "GET /kvrt_api//app2.xml HTTP/1.1\r\n" + hostLine(server, "object") + kUserAgentLine +
+                "Referrer: http://elsewhere.example/\r\n" + defaults + "Cookie: c=3\r\n\r\n");
 }
 
 TEST(FetchWithHttpObject, PostsItsBodyAndGivesUpOnASilentServer) {
@@ -52,8 +54,9 @@ TEST(FetchWithHttpObject, PostsItsBodyAndGivesUpOnASilentServer) {
   post.body = "a=1";
   EXPECT_EQ(fetchWithHttpObject(at(server, "object", "/form"), post), "posted");
   ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_TRUE(server.requests()[0].ends_with("Content-Type: application/x-www-form-urlencoded\r\n"
-                                             "Content-Length: 3\r\n\r\na=1"))
+  EXPECT_TRUE(
+      server.requests()[0].ends_with("Content-Type: application/x-www-form-urlencoded\r\n"
+                                     "Content-Length: 3\r\n\r\na=1"))
       << server.requests()[0];
 
   // A failed transfer gives nothing and leaves the caller's cookies alone.
@@ -83,10 +86,13 @@ TEST(DownloadBytes, BodyBytesOrNothing) {
   const std::string picture("\xFF\xD8\xFF\xE0\0JFIF", 9);
   RawHttpServer server([&](const std::string& request) -> RawHttpServer::Reply {
     if (request.starts_with("GET /a.jpg ")) return RawHttpServer::response(200, picture);
-    if (request.starts_with("GET /moved.jpg ")) return RawHttpServer::response(302, "", "Location: /a.jpg\r\n");
-    if (request.starts_with("GET /missing.jpg ")) return RawHttpServer::response(404, "<html>no</html>");
+    if (request.starts_with("GET /moved.jpg "))
+      return RawHttpServer::response(302, "", "Location: /a.jpg\r\n");
+    if (request.starts_with("GET /missing.jpg "))
+      return RawHttpServer::response(404, "<html>no</html>");
     if (request.starts_with("GET /broken.jpg ")) return RawHttpServer::response(500, "oops");
-    return "HTTP/1.1 200 X\r\nContent-Length: 100\r\nConnection: close\r\n\r\n\xFF\xD8";  // cut short
+    return "HTTP/1.1 200 X\r\nContent-Length: 100\r\nConnection: close\r\n\r\n\xFF\xD8";  // cut
+                                                                                          // short
   });
   struct Case {
     std::string address;

@@ -15,7 +15,8 @@ inline constexpr const char* kAcceptLine =
 
 // Each test talks to its own *.localhost name (libcurl resolves those to the loopback
 // address), so the process-wide cookie store of one test never adds lines to another's.
-inline std::string at(const RawHttpServer& server, const std::string& name, const std::string& path) {
+inline std::string at(const RawHttpServer& server, const std::string& name,
+                      const std::string& path) {
   return "http://" + name + ".localhost:" + std::to_string(server.port()) + path;
 }
 
