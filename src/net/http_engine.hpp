@@ -10,11 +10,11 @@
 namespace tessaly {
 
 struct FetchRequest {
-  bool active = false;   // nothing happens unless set
-  std::string address;   // "http://" + host + path and query
-  std::string method;    // "GET", "POST" (any letter case) or empty for GET
-  std::string body;      // sent with POST only
-  std::string cookies;   // "name=value; name2=value2" for the Cookie line
+  bool active = false;  // nothing happens unless set
+  std::string address;  // "http://" + host + path and query
+  std::string method;   // "GET", "POST" (any letter case) or empty for GET
+  std::string body;     // sent with POST only
+  std::string cookies;  // "name=value; name2=value2" for the Cookie line
   bool wantCookies = false;
   std::string proxy;     // host:port; empty for a direct connection
   std::string headers;   // extra header lines, each ending in CR LF
@@ -40,10 +40,12 @@ struct FetchRecord {
   FetchResult result;
 };
 
-// Performs the exchange described by `record.request` and writes its outcome into the
-// record. `limit` bounds the whole exchange; `cancel` breaks it off at once. A refused
-// method leaves the interim record; inactive requests and failures to set up leave the
-// request in place.
+// Performs the exchange described by `record.request` on the calling thread and writes
+// its outcome into the record. `limit` bounds the whole exchange, redirects included;
+// `cancel` breaks it off at once. Running out of time or being cancelled leaves the
+// interim record, as does a refused method; an inactive request or one whose connection
+// cannot even be set up leaves the request in place. A refused connection or a failed
+// read still gives a final record, with what arrived as its body.
 void runHttpRequest(FetchRecord& record, std::chrono::milliseconds limit,
                     const CancelToken& cancel = CancelToken());
 

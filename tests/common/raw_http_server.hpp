@@ -20,9 +20,16 @@ namespace tessaly::testing {
 
 class RawHttpServer {
  public:
-  // Gets the raw request (head and body); returns the raw response, or an empty text
-  // to keep the connection open without answering until the server stops.
-  using Handler = std::function<std::string(const std::string& request)>;
+  // The raw response bytes. Empty bytes keep the connection open without answering until
+  // the server stops; `thenHold` sends the bytes and then keeps it open (a stalled body).
+  struct Reply {
+    Reply(std::string text = {}, bool hold = false) : bytes(std::move(text)), thenHold(hold) {}
+    Reply(const char* text) : bytes(text) {}
+    std::string bytes;
+    bool thenHold = false;
+  };
+  // Gets the raw request (head and body) and returns the reply.
+  using Handler = std::function<Reply(const std::string& request)>;
 
   explicit RawHttpServer(Handler handler) : handler_(std::move(handler)) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -60,10 +67,22 @@ class RawHttpServer {
                              [&] { return requests_.size() >= count; });
   }
 
+  std::size_t replyCount() const {
+    std::lock_guard lock(mutex_);
+    return replies_;
+  }
+
+  // Waits until `count` non-empty replies have been written out.
+  bool waitForReplies(std::size_t count) const {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::seconds(30), [&] { return replies_ >= count; });
+  }
+
   static std::string response(int status, const std::string& body,
                               const std::string& extraHeaders = "") {
-    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+    return "HTTP/1.1 " + std::to_string(status) +
+           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+           extraHeaders + "\r\n" + body;
   }
 
  private:
@@ -101,18 +120,25 @@ class RawHttpServer {
         requests_.push_back(request);
       }
       arrived_.notify_all();
-      const std::string reply = handler_(request);
-      if (reply.empty()) {
-        held.push_back(fd);
-        continue;
-      }
+      const Reply reply = handler_(request);
+      const std::string& bytes = reply.bytes;
       std::size_t sent = 0;
-      while (sent < reply.size()) {
-        const ssize_t n = ::send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+      while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) break;
         sent += static_cast<std::size_t>(n);
       }
-      ::close(fd);
+      if (!bytes.empty()) {
+        {
+          std::lock_guard lock(mutex_);
+          ++replies_;
+        }
+        arrived_.notify_all();
+      }
+      if (bytes.empty() || reply.thenHold)
+        held.push_back(fd);
+      else
+        ::close(fd);
     }
     for (int fd : held) ::close(fd);
   }
@@ -124,6 +150,7 @@ class RawHttpServer {
   std::thread thread_;
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::size_t replies_ = 0;
   mutable std::condition_variable arrived_;
 };
 
