@@ -55,6 +55,7 @@ struct SimServer::Impl {
   std::map<std::string, int> routeCounts;
   std::map<std::string, int> targetCounts;
   std::vector<std::string> gatewayKeys;
+  std::map<std::string, std::string> pageCache;  // rendered result pages (GBK)
 
   explicit Impl(SimOptions o)
       : options(std::move(o)), catalogue(options.catalogue), latencyMs(options.latencyMs),
@@ -144,13 +145,25 @@ struct SimServer::Impl {
       page = std::max(1, std::atoi(req.get_param_value("pageNum").c_str()));
       route = "result";
     }
+    // Pages depend only on the catalogue, so each is rendered once.
+    const std::string key = std::to_string(number) + "/" + (category ? category->id : "") + "/" + std::to_string(page);
+    {
+      std::lock_guard lock(mutex);
+      if (const auto it = pageCache.find(key); it != pageCache.end()) {
+        res.set_content(it->second, "text/html; charset=GBK");
+        return route;
+      }
+    }
     std::vector<const Item*> items = catalogue.listing(*shop, category);
     if (number == options.duplicateShop && items.size() > static_cast<std::size_t>(shop->perPage))
       items.insert(items.begin() + shop->perPage, items.front());
     PageShape shape;
     shape.oversized = number == options.oversizedShop;
     shape.onePriceShort = number == options.shortPriceShop;
-    setPage(res, resultPage(*shop, category, items, page, hosts(), shape));
+    std::string rendered = utf8ToGbk(resultPage(*shop, category, items, page, hosts(), shape));
+    res.set_content(rendered, "text/html; charset=GBK");
+    std::lock_guard lock(mutex);
+    pageCache.emplace(key, std::move(rendered));
     return route;
   }
 
