@@ -1,8 +1,6 @@
 // A 100-page shop crawled by the five crawler threads against the simulator with 20 ms
 // latency per response: wall time against the ideal of pages x latency / 5, and the
 // client's CPU time per page.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 
@@ -10,17 +8,6 @@
 #include "app/item_list.hpp"
 #include "gather/crawler.hpp"
 #include "sim_process.hpp"
-
-namespace {
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
 
 int main() {
   using namespace tessaly;
@@ -40,14 +27,14 @@ int main() {
   ItemList items;
   ActivityLog log;
 
-  const double cpuBefore = cpuSeconds();
+  const double cpuBefore = bench::cpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   {
     Crawl crawl(plan, items, log);
     crawl.wait();
   }
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double cpu = cpuSeconds() - cpuBefore;
+  const double cpu = bench::cpuSeconds() - cpuBefore;
   const double ideal = kPages * kLatencyMs / 1000.0 / Crawl::kThreads;
   std::printf("crawl of %d pages (%d items) at %d ms latency: %.3f s, ideal %.3f s, ratio %.2f (goal <= 1.15); "
               "client CPU %.2f ms per page\n",

@@ -1,8 +1,6 @@
 // The whole generation end to end: 500 items against the simulator (in a child process)
 // with 20 ms latency per response. Prints the wall time against the ideal (requests x
 // latency / 5 workers), the client's CPU time per item and its peak memory.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,13 +14,6 @@
 #include "sim_process.hpp"
 
 namespace {
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 std::size_t occurrences(const std::string& text, const std::string& what) {
   std::size_t n = 0;
@@ -76,7 +67,7 @@ int main() {
   hooks.savePath = [&] { return savePath; };
   hooks.completed = [&](const BatchSummary& s) { summary = s; };
 
-  const double cpuBefore = cpuSeconds();
+  const double cpuBefore = bench::cpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   {
     BatchRunner runner(state, items, log, hooks);
@@ -84,7 +75,7 @@ int main() {
     runner.wait();
   }
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double cpu = cpuSeconds() - cpuBefore;
+  const double cpu = bench::cpuSeconds() - cpuBefore;
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   const double ideal = static_cast<double>(requests) * kLatencyMs / 1000.0 / BatchRunner::kWorkers;

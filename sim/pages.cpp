@@ -86,7 +86,10 @@ int pageCount(const Shop& shop, std::size_t items) {
                                       static_cast<std::size_t>(shop.perPage)));
 }
 
-std::string htmlEscape(const std::string& text) {
+namespace {
+
+// Entities for the markup characters; XML also escapes the apostrophe.
+std::string escape(const std::string& text, bool apostrophe) {
   std::string out;
   for (char c : text) {
     switch (c) {
@@ -94,26 +97,17 @@ std::string htmlEscape(const std::string& text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
+      case '\'': out += apostrophe ? "&apos;" : "'"; break;
       default: out += c;
     }
   }
   return out;
 }
 
-std::string xmlEscape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+}  // namespace
+
+std::string htmlEscape(const std::string& text) { return escape(text, false); }
+std::string xmlEscape(const std::string& text) { return escape(text, true); }
 
 std::string resultPage(const Shop& shop, const Category* category,
                        const std::vector<const Item*>& items, int page, const Hosts& hosts,

@@ -41,6 +41,17 @@ std::string wireUrl(std::string_view address) {
   return "http://" + host + encodeRequestTarget(pathOfAddress(plain));
 }
 
+// A handle for `address` with the program's User-Agent; null when the address is not an
+// http one or libcurl refuses it.
+net::CurlEasy handleFor(std::string_view address) {
+  const std::string url = wireUrl(address);
+  if (url.empty()) return {};
+  net::CurlEasy easy = net::newEasyHandle();
+  if (!easy || curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str()) != CURLE_OK) return {};
+  curl_easy_setopt(easy.get(), CURLOPT_USERAGENT, net::kUserAgent);
+  return easy;
+}
+
 // Runs the exchange beside the caller, who keeps its events flowing meanwhile.
 void runWhilePumping(FetchRecord& record, std::chrono::milliseconds limit,
                      const CancelToken& cancel, const std::function<void()>& pump) {
@@ -102,13 +113,9 @@ std::string fetchUrl(std::string_view address, const FetchOptions& options) {
 }
 
 std::string fetchWithHttpObject(std::string_view address, const ObjectFetchOptions& options) {
-  const std::string url = wireUrl(address);
-  if (url.empty()) return {};
-  net::CurlEasy easy = net::newEasyHandle();
+  net::CurlEasy easy = handleFor(address);
   if (!easy) return {};
   CURL* h = easy.get();
-  if (curl_easy_setopt(h, CURLOPT_URL, url.c_str()) != CURLE_OK) return {};
-  curl_easy_setopt(h, CURLOPT_USERAGENT, net::kUserAgent);
 
   // The body goes out with whatever method is named; the method is written as given.
   const std::string method = options.method.empty() ? "GET" : options.method;
@@ -158,13 +165,9 @@ std::string fetchWithHttpObject(std::string_view address, const ObjectFetchOptio
 }
 
 std::string downloadBytes(std::string_view address, const CancelToken& cancel) {
-  const std::string url = wireUrl(address);
-  if (url.empty()) return {};
-  net::CurlEasy easy = net::newEasyHandle();
+  net::CurlEasy easy = handleFor(address);
   if (!easy) return {};
   CURL* h = easy.get();
-  if (curl_easy_setopt(h, CURLOPT_URL, url.c_str()) != CURLE_OK) return {};
-  curl_easy_setopt(h, CURLOPT_USERAGENT, net::kUserAgent);
   curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, 1000L * kDefaultFetchSeconds);
   net::Transfer transfer;
   transfer.cancel = cancel;
