@@ -1,74 +1,128 @@
-// tessaly-sim: the simulated marketplace as a program of its own, for the demo, for
-// trying the tool without touching real shops, and for benchmarks.
+// tessaly-sim: the simulated marketplace as a stand-alone server, for the demo, for
+// trying the tool without a network and for the end-to-end benchmark.
 #include <CLI/CLI.hpp>
+#include <pthread.h>
 
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "sim_server.hpp"
-#include "support/gbk.hpp"
+
+namespace {
+
+using tessaly::sim::Fault;
+using tessaly::sim::SimOptions;
+
+std::vector<std::string> splitList(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    if (comma > start) out.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return out;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  using namespace tessaly::sim;
-  CLI::App app{"Simulated marketplace: shops, item pages, API gateway, pictures and vendor service"};
+  CLI::App app{"Simulated marketplace: shop and item pages, the REST gateway, pictures and the "
+               "vendor's key list on one loopback port, told apart by Host name "
+               "(shopN.localhost, item.localhost, mall.localhost, gw.localhost, "
+               "vendor.localhost, img.localhost; ctl.localhost switches faults while running)."};
   SimOptions options;
   int port = 0;
-  std::string failingKeys;
   bool printEnv = false;
-  app.add_option("--port", port, "Port on 127.0.0.1 (0: any free port)");
-  app.add_option("--seed", options.catalogue.seed, "Catalogue seed (same seed, same pages)");
-  app.add_option("--shops", options.catalogue.shops, "Number of shops")->check(CLI::Range(1, 1000));
-  app.add_option("--items-per-shop", options.catalogue.itemsPerShop, "Items in each shop")->check(CLI::Range(1, 100000));
-  app.add_option("--keys", options.catalogue.keyPairs, "Number of application key pairs")->check(CLI::Range(1, 100));
-  app.add_option("--latency-ms", options.latencyMs, "Delay added to every response")->check(CLI::Range(0, 600000));
-  app.add_option("--failing-keys", failingKeys, "Key pairs the gateway refuses, by position: 1,3");
-  app.add_option("--oversized-shop", options.oversizedShop, "Shop whose pages exceed 512000 bytes");
-  app.add_option("--short-price-shop", options.shortPriceShop, "Shop whose pages lack the last price");
-  app.add_option("--duplicate-shop", options.duplicateShop, "Shop that lists one item on two pages");
-  app.add_flag("--print-env", printEnv, "Print only the shell exports that point the client here");
+  std::string failingKeys;
+  std::vector<std::string> faults;
+  app.add_option("--port", port, "Port on 127.0.0.1 (0: any free port)")->capture_default_str();
+  app.add_option("--seed", options.seed, "Seed of the catalogue")->capture_default_str();
+  app.add_option("--shops", options.shops, "Number of shops")->capture_default_str();
+  app.add_option("--items-per-shop", options.itemsPerShop, "Items in every shop")->capture_default_str();
+  app.add_option("--categories", options.categoriesPerShop, "Categories in every shop")->capture_default_str();
+  app.add_option("--keys", options.keyPairs, "Key pairs in the key list")->capture_default_str();
+  app.add_option("--latency-ms", options.latencyMs, "Delay before every answer")->capture_default_str();
+  app.add_option("--slow-picture-ms", options.slowPictureMs, "Delay of the pictures under /slow/")
+      ->capture_default_str();
+  app.add_option("--failing-keys", failingKeys,
+                 "Comma list of key pairs answered with an error: appkey values, or positions "
+                 "in the key list (1, 2, ...)");
+  app.add_option("--fault", faults,
+                 "TARGET=KIND[:TIMES]; TARGET a host label (shop2, item, mall, gw, vendor, img), "
+                 "shop or *; KIND hang, close, empty, truncated, cut or malformed");
+  app.add_option("--oversized-page", options.oversizedPageShop,
+                 "Shop whose first result page is over 512000 bytes");
+  app.add_option("--missing-price", options.missingPriceShop,
+                 "Shop whose first result page shows one price fewer than items");
+  app.add_option("--duplicate-item", options.duplicateItemShop,
+                 "Shop whose last item of page 1 is shown again on page 2");
+  app.add_flag("--print-env", printEnv,
+               "Print the TESSALY_* exports that point the client at the server, then serve");
   CLI11_PARSE(app, argc, argv);
 
-  // Block the stop signals before any thread starts, so that only sigwait sees them.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-  SimServer server(options);
+  // The catalogue decides the key values; positions are resolved against it.
   {
-    std::stringstream list(failingKeys);
-    std::set<std::string> keys;
-    for (std::string item; std::getline(list, item, ',');) {
-      const int position = std::atoi(item.c_str());
-      const auto& all = server.catalogue().keys();
-      if (position < 1 || position > static_cast<int>(all.size())) {
-        std::cerr << "tessaly-sim: no key pair " << item << " (there are " << all.size() << ")\n";
+    tessaly::sim::Catalogue probe(options);
+    for (const std::string& k : splitList(failingKeys)) {
+      const bool position = k.size() <= 3 && k.find_first_not_of("0123456789") == std::string::npos;
+      const std::size_t at = position ? std::stoul(k) : 0;
+      if (position && (at < 1 || at > probe.keyPairs().size())) {
+        std::cerr << "tessaly-sim: no key pair " << k << "\n";
         return 2;
       }
-      keys.insert(all[static_cast<std::size_t>(position) - 1].appKey);
+      options.failingKeys.push_back(position ? probe.keyPairs()[at - 1].appKey : k);
     }
-    server.setFailingKeys(keys);
+  }
+
+  // Signals are taken by sigwait below; the server's threads inherit the mask.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  tessaly::sim::SimServer server(options);
+  for (const std::string& f : faults) {
+    const std::size_t eq = f.find('=');
+    const std::size_t colon = f.find(':', eq == std::string::npos ? 0 : eq);
+    Fault fault;
+    if (eq == std::string::npos ||
+        !tessaly::sim::parseFaultKind(f.substr(eq + 1, colon == std::string::npos ? std::string::npos : colon - eq - 1),
+                                      fault.kind)) {
+      std::cerr << "tessaly-sim: bad --fault " << f << "\n";
+      return 2;
+    }
+    if (colon != std::string::npos) fault.times = std::atoi(f.c_str() + colon + 1);
+    server.setFault(f.substr(0, eq), fault);
   }
   if (!server.start(port)) {
     std::cerr << "tessaly-sim: cannot listen on 127.0.0.1:" << port << "\n";
     return 1;
   }
+
   if (printEnv) {
-    std::cout << server.environmentExports() << std::flush;
-  } else {
-    const auto hosts = server.hosts();
-    std::cout << "tessaly-sim listening on 127.0.0.1:" << server.port() << "\n"
-              << "  shops:   http://" << hosts.shop(1) << "/ .. http://" << hosts.shop(static_cast<int>(server.catalogue().shops().size()))
-              << "/\n  items:   http://" << hosts.item << "/item.htm?id=" << server.catalogue().items().front().id
-              << "\n  gateway: http://gw.localhost:" << server.port() << "/router/rest"
-              << "\n  vendor:  http://vendor.localhost:" << server.port() << "/kvrt_api//app2.xml\n"
-              << "Point the client here with:\n" << server.environmentExports() << std::flush;
+    std::cout << server.envExports() << std::flush;
   }
-  int signal = 0;
-  sigwait(&stopSignals, &signal);
+  std::cerr << "tessaly-sim: listening on 127.0.0.1:" << server.port() << " (seed " << options.seed << ")\n";
+  for (const auto& shop : server.catalogue().shops())
+    std::cerr << "  http://" << server.hosts().shop(shop.number) << "/  "
+              << tessaly::sim::styleName(shop.style) << ", " << shop.items.size() << " items, "
+              << server.catalogue().pageCount(shop) << " pages\n";
+  for (std::size_t k = 0; k < server.catalogue().keyPairs().size(); ++k)
+    std::cerr << "  key pair " << k + 1 << ": " << server.catalogue().keyPairs()[k].appKey << "\n";
+
+  int received = 0;
+  sigwait(&signals, &received);
   server.stop();
+  std::cerr << "tessaly-sim: stopped; requests:";
+  for (int r = 0; r < tessaly::sim::kRouteCount; ++r) {
+    const auto route = static_cast<tessaly::sim::Route>(r);
+    if (server.requestCount(route) > 0)
+      std::cerr << " " << tessaly::sim::routeName(route) << "=" << server.requestCount(route);
+  }
+  std::cerr << "\n";
   return 0;
 }

@@ -1,12 +1,14 @@
 #pragma once
-// Small but real picture files in the formats the client recognises.
+// Real, minimal picture files in every format the client recognises, drawn from the
+// picture's address so that two addresses give two different (but stable) files.
 #include <string>
 #include <string_view>
 
+#include "catalogue.hpp"
+
 namespace tessaly::sim {
 
-// The bytes of a picture of the given type ("jpg", "png", "gif", "bmp"); `seed` varies
-// the pixel colour so that pictures of different items differ. Empty for other types.
-std::string pictureBytes(std::string_view type, unsigned seed);
+std::string pictureBytes(PictureFormat format, std::string_view path);
+std::string pictureContentType(PictureFormat format);
 
 }  // namespace tessaly::sim

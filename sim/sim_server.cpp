@@ -1,391 +1,548 @@
 #include "sim_server.hpp"
 
-#include <httplib.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
+#include <cstdlib>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
+#include <httplib.h>
+
+#include "gateway.hpp"
 #include "pictures.hpp"
 #include "support/gbk.hpp"
-#include "support/md5.hpp"
+#include "vendor_pages.hpp"
 
 namespace tessaly::sim {
 namespace {
 
-// The service a Host header names, and the shop number for shop hosts.
-struct Target {
-  std::string service;
-  int shop = 0;
+constexpr std::size_t kCacheLimit = 20000;
+
+struct Answer {
+  Route route = Route::Unknown;
+  int status = 200;
+  std::string contentType = "text/html;charset=GBK";
+  std::shared_ptr<const std::string> body;
+  bool xml = false;
+  int delayMs = 0;
 };
 
-Target targetOf(std::string host) {
-  std::transform(host.begin(), host.end(), host.begin(),
+std::string lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  host = host.substr(0, host.find(':'));
-  const std::string label = host.substr(0, host.find('.'));
-  if (label.rfind("shop", 0) == 0 && label.size() > 4 &&
-      std::all_of(label.begin() + 4, label.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return {"shop", std::stoi(label.substr(4))};
-  return {label, 0};
+  return out;
 }
 
-std::string extensionOf(const std::string& path) {
-  const std::size_t dot = path.rfind('.');
-  return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+// "shop3.localhost:8080" -> "shop3"; empty for a host outside .localhost.
+std::string hostLabel(std::string_view hostHeader) {
+  std::string host = lower(hostHeader.substr(0, hostHeader.rfind(':') == std::string_view::npos
+                                                    ? hostHeader.size()
+                                                    : hostHeader.rfind(':')));
+  constexpr std::string_view kSuffix = ".localhost";
+  if (host.size() <= kSuffix.size() || !host.ends_with(kSuffix)) return {};
+  return host.substr(0, host.size() - kSuffix.size());
+}
+
+int shopNumber(std::string_view label) {
+  if (!label.starts_with("shop") || label.size() == 4) return 0;
+  const std::string_view digits = label.substr(4);
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos || digits.size() > 6) return 0;
+  return std::atoi(std::string(digits).c_str());
+}
+
+// The socket of the connection a request came on, found by its two port numbers.
+int connectionSocket(const httplib::Request& req) {
+  DIR* dir = ::opendir("/proc/self/fd");
+  if (!dir) return -1;
+  int found = -1;
+  while (dirent* entry = ::readdir(dir)) {
+    const int fd = std::atoi(entry->d_name);
+    struct stat st {};
+    if (fd <= 2 || ::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+    sockaddr_storage local{}, peer{};
+    socklen_t localLen = sizeof local, peerLen = sizeof peer;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0 ||
+        ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0 ||
+        local.ss_family != AF_INET || peer.ss_family != AF_INET)
+      continue;
+    if (ntohs(reinterpret_cast<sockaddr_in&>(local).sin_port) == req.local_port &&
+        ntohs(reinterpret_cast<sockaddr_in&>(peer).sin_port) == req.remote_port) {
+      found = fd;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+bool peerGone(int fd) {
+  if (fd < 0) return false;
+  pollfd p{fd, POLLRDHUP, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR));
+}
+
+std::string notFoundPage() {
+  return utf8ToGbk("<html>\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">"
+                   "<title>404 Not Found</title></head>\n<body>\n<h1>404 Not Found</h1>\n"
+                   "<p>您访问的页面不存在。</p>\n</body>\n</html>\n");
 }
 
 }  // namespace
 
+std::string_view routeName(Route route) {
+  static constexpr std::array<std::string_view, kRouteCount> kNames = {
+      "shop-home", "shop-search", "shop-page", "category-page", "item-page", "mall-item-page",
+      "gateway",   "picture",     "key-list",  "news",          "help",      "unknown"};
+  return kNames[static_cast<int>(route)];
+}
+
+static constexpr std::array<std::pair<FaultKind, std::string_view>, 7> kFaultNames = {{
+    {FaultKind::None, "none"},
+    {FaultKind::Hang, "hang"},
+    {FaultKind::Close, "close"},
+    {FaultKind::EmptyBody, "empty"},
+    {FaultKind::TruncatedBody, "truncated"},
+    {FaultKind::CutTransfer, "cut"},
+    {FaultKind::MalformedXml, "malformed"},
+}};
+
+bool parseFaultKind(std::string_view text, FaultKind& kind) {
+  for (const auto& [k, name] : kFaultNames)
+    if (name == text) {
+      kind = k;
+      return true;
+    }
+  return false;
+}
+
+std::string_view faultKindName(FaultKind kind) {
+  for (const auto& [k, name] : kFaultNames)
+    if (k == kind) return name;
+  return "none";
+}
+
 struct SimServer::Impl {
+  explicit Impl(SimOptions o) : options(std::move(o)), catalogue(options) {
+    latencies["*"] = options.latencyMs;
+    failing = options.failingKeys;
+  }
+
   SimOptions options;
   Catalogue catalogue;
   httplib::Server server;
-  std::thread thread;
+  std::thread listener;
   int port = 0;
 
   mutable std::mutex mutex;  // guards everything below
-  std::condition_variable changed;
+  mutable std::condition_variable changed;
+  std::map<std::string, Fault, std::less<>> faults;
+  std::map<std::string, int, std::less<>> latencies;
+  std::vector<std::string> failing;
+  long faultGeneration = 0;
   bool stopping = false;
-  int latencyMs = 0;
-  std::map<std::string, Fault> faults;
-  std::set<std::string> failingKeys;
-  std::map<std::string, int> routeCounts;
-  std::map<std::string, int> targetCounts;
-  std::vector<std::string> gatewayKeys;
-  std::map<std::string, std::string> pageCache;  // rendered result pages (GBK)
+  std::array<long, kRouteCount> counters{};
 
-  explicit Impl(SimOptions o)
-      : options(std::move(o)), catalogue(options.catalogue), latencyMs(options.latencyMs),
-        failingKeys(options.failingKeys) {}
+  std::mutex cacheMutex;
+  std::unordered_map<std::string, std::shared_ptr<const std::string>> cache;
 
-  Hosts hosts() const {
-    Hosts h;
-    h.port = port;
-    h.item = "item.localhost:" + std::to_string(port);
-    h.mall = "mall.localhost:" + std::to_string(port);
-    h.picture = "img.localhost:" + std::to_string(port);
-    return h;
-  }
+  SimHosts hosts() const { return SimHosts{port}; }
 
-  void count(const std::string& route, const std::string& target) {
-    std::lock_guard lock(mutex);
-    ++routeCounts[route];
-    ++targetCounts[target];
-  }
-
-  Fault faultFor(const std::string& service) const {
-    std::lock_guard lock(mutex);
-    const auto it = faults.find(service);
-    return it == faults.end() ? Fault::None : it->second;
-  }
-
-  void handle(const httplib::Request& req, httplib::Response& res) {
-    const Target target = targetOf(req.get_header_value("Host"));
-    int latency;
+  template <typename Make>
+  std::shared_ptr<const std::string> cached(const std::string& key, Make make) {
     {
-      std::lock_guard lock(mutex);
-      latency = latencyMs;
+      std::lock_guard lock(cacheMutex);
+      if (auto it = cache.find(key); it != cache.end()) return it->second;
     }
-    if (latency > 0) std::this_thread::sleep_for(std::chrono::milliseconds(latency));
-
-    if (faultFor(target.service) == Fault::Hang) {
-      std::unique_lock lock(mutex);
-      changed.wait(lock, [&] {
-        const auto it = faults.find(target.service);
-        return stopping || it == faults.end() || it->second != Fault::Hang;
-      });
-      res.status = 503;
-      return;
-    }
-
-    std::string route = "unknown";
-    if (target.service == "shop") route = serveShop(target.shop, req, res);
-    else if (target.service == "item" || target.service == "mall") route = serveItemPage(target.service == "mall", req, res);
-    else if (target.service == "gw") route = serveGateway(req, res);
-    else if (target.service == "vendor") route = serveVendor(req, res);
-    else if (target.service == "img") route = servePicture(req, res);
-    else res.status = 404;
-    count(route, req.get_header_value("Host") + req.target);
-    applyBodyFault(faultFor(target.service), target.service, res);
+    auto body = std::make_shared<const std::string>(make());
+    std::lock_guard lock(cacheMutex);
+    if (cache.size() >= kCacheLimit) cache.clear();
+    return cache.emplace(key, body).first->second;
   }
 
-  static void setPage(httplib::Response& res, const std::string& utf8) {
-    res.set_content(utf8ToGbk(utf8), "text/html; charset=GBK");
+  // The most specific setting for a host label: the label, "shop" for shops, "*".
+  template <typename Map>
+  typename Map::mapped_type* settingFor(Map& map, const std::string& label) {
+    if (auto it = map.find(label); it != map.end()) return &it->second;
+    if (shopNumber(label) > 0)
+      if (auto it = map.find("shop"); it != map.end()) return &it->second;
+    if (auto it = map.find("*"); it != map.end()) return &it->second;
+    return nullptr;
   }
 
-  std::string serveShop(int number, const httplib::Request& req, httplib::Response& res) {
-    const Shop* shop = catalogue.shop(number);
-    if (!shop) {
-      res.status = 404;
-      setPage(res, "<html><body>店铺不存在</body></html>");
-      return "unknown";
-    }
-    const Category* category = nullptr;
-    std::string route = "search";
-    const std::string path = req.path;
-    if (path.rfind("/category-", 0) == 0) {
-      category = catalogue.category(*shop, path.substr(10, path.find('.') - 10));
-      route = "category";
-    }
-    for (const char* key : {"scid", "catId"})
-      if (req.has_param(key)) {
-        category = catalogue.category(*shop, req.get_param_value(key));
-        route = "category";
-      }
-    if (route == "category" && !category) {
-      res.status = 404;
-      setPage(res, "<html><body>分类不存在</body></html>");
-      return route;
-    }
-    int page = 1;
-    if (req.has_param("pageNum")) {
-      page = std::max(1, std::atoi(req.get_param_value("pageNum").c_str()));
-      route = "result";
-    }
-    // Pages depend only on the catalogue, so each is rendered once.
-    const std::string key = std::to_string(number) + "/" + (category ? category->id : "") + "/" + std::to_string(page);
-    {
-      std::lock_guard lock(mutex);
-      if (const auto it = pageCache.find(key); it != pageCache.end()) {
-        res.set_content(it->second, "text/html; charset=GBK");
-        return route;
-      }
-    }
-    std::vector<const Item*> items = catalogue.listing(*shop, category);
-    if (number == options.duplicateShop && items.size() > static_cast<std::size_t>(shop->perPage))
-      items.insert(items.begin() + shop->perPage, items.front());
-    PageShape shape;
-    shape.oversized = number == options.oversizedShop;
-    shape.onePriceShort = number == options.shortPriceShop;
-    std::string rendered = utf8ToGbk(resultPage(*shop, category, items, page, hosts(), shape));
-    res.set_content(rendered, "text/html; charset=GBK");
-    std::lock_guard lock(mutex);
-    pageCache.emplace(key, std::move(rendered));
-    return route;
-  }
-
-  std::string serveItemPage(bool mall, const httplib::Request& req, httplib::Response& res) {
-    const Item* item = catalogue.item(req.get_param_value("id"));
-    if (req.path != "/item.htm" || !item) {
-      res.status = 404;
-      setPage(res, "<html><head><title>页面不存在</title></head><body>很抱歉，您查看的宝贝不存在</body></html>");
-      return "item";
-    }
-    setPage(res, itemPage(*item, mall));
-    return "item";
-  }
-
-  std::string serveGateway(const httplib::Request& req, httplib::Response& res) {
-    res.set_content(gatewayAnswer(req), "text/xml;charset=UTF-8");
-    return "gateway";
-  }
-
-  std::string gatewayAnswer(const httplib::Request& req) {
-    {
-      std::lock_guard lock(mutex);
-      gatewayKeys.push_back(req.get_param_value("app_key"));
-    }
-    if (req.path != "/router/rest") return errorAnswer(21, "Missing method", "", "http传入的参数加入method字段");
-    const std::string method = req.get_param_value("method");
-    if (method.empty()) return errorAnswer(21, "Missing method", "", "http传入的参数加入method字段");
-    if (method != "taobao.item.get") return errorAnswer(22, "Invalid method", "", "");
-    const std::string appKey = req.get_param_value("app_key");
-    const auto& keys = catalogue.keys();
-    const auto key = std::find_if(keys.begin(), keys.end(), [&](const KeyPair& k) { return k.appKey == appKey; });
-    if (key == keys.end()) return errorAnswer(29, "Invalid app Key", "isv.appkey-not-exists", "");
-
-    // The platform's rule: secret, every parameter but "sign" as name and value in name
-    // order, secret again; MD5 in upper-case hexadecimal.
-    std::vector<std::pair<std::string, std::string>> params;
-    for (const auto& [name, value] : req.params)
-      if (name != "sign") params.emplace_back(name, value);
-    std::sort(params.begin(), params.end());
-    std::string signedText = key->appSecret;
-    for (const auto& [name, value] : params) signedText += name + value;
-    signedText += key->appSecret;
-    if (req.get_param_value("sign") != md5HexUpper(signedText)) return errorAnswer(25, "Invalid signature", "", "");
-
-    {
-      std::lock_guard lock(mutex);
-      if (failingKeys.count(appKey))
-        return errorAnswer(7, "App Call Limited", "accesscontrol.limited-by-app-api-access-count",
-                           "This ban will last for 1 more seconds");
-    }
-    const Item* item = catalogue.item(req.get_param_value("num_iid"));
-    if (!item) return errorAnswer(15, "Remote service error", "isv.item-get-service-error:ITEM_NOT_FOUND",
-                                  "商品id对应的商品不存在");
-    return itemAnswer(*item, hosts());
-  }
-
-  std::string serveVendor(const httplib::Request& req, httplib::Response& res) {
-    if (req.path == "/kvrt_api//app2.xml" || req.path == "/kvrt_api/app2.xml") {
-      res.set_content(keyList(catalogue.keys()), "text/xml");
-      return "keys";
-    }
-    if (req.path == "/news.html") {
-      setPage(res, newsPage());
-      return "news";
-    }
-    if (req.path == "/kvrthelp.html") {
-      setPage(res, helpPage());
-      return "help";
-    }
-    res.status = 404;
-    return "unknown";
-  }
-
-  std::string servePicture(const httplib::Request& req, httplib::Response& res) {
-    const std::string& path = req.path;
-    if (path.find("/missing/") != std::string::npos) {
-      res.status = 404;
-      setPage(res, "<html><body>404 Not Found</body></html>");
-      return "picture";
-    }
-    if (path.find("/empty/") != std::string::npos) {
-      res.set_content("", "image/jpeg");
-      return "picture";
-    }
-    if (path.find("/slow/") != std::string::npos) std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    // The catalogue's Chinese picture names are asked for with their GBK bytes
-    // percent-encoded: decoded, the path must read as those characters in GBK.
-    if (std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
-        gbkToUtf8(path).find("红色_") == std::string::npos) {
-      res.status = 404;
-      return "picture";
-    }
-    std::string type = extensionOf(path);
-    if (type == "jpeg") type = "jpg";
-    const std::string bytes = pictureBytes(type, static_cast<unsigned>(std::hash<std::string>{}(path)));
-    if (bytes.empty()) {
-      res.status = 404;
-      return "picture";
-    }
-    res.set_content(bytes, type == "jpg" ? "image/jpeg" : "image/" + type);
-    return "picture";
-  }
-
-  static void applyBodyFault(Fault fault, const std::string& service, httplib::Response& res) {
-    switch (fault) {
-      case Fault::Empty:
-        res.body.clear();
-        break;
-      case Fault::MalformedXml:
-        if (service == "gw") {
-          const std::size_t at = res.body.find("</item></item_get_response>");
-          if (at != std::string::npos) res.body.replace(at, 7, "</itm>");
-          else res.body += "<unclosed>";
-        }
-        break;
-      case Fault::Truncate:
-      case Fault::Drop: {
-        const std::string body = res.body;
-        const std::size_t keep = fault == Fault::Truncate ? body.size() / 2 : 0;
-        const std::string type = res.get_header_value("Content-Type");
-        res.body.clear();
-        res.set_content_provider(
-            body.size() + 1, type, [body, keep](size_t offset, size_t, httplib::DataSink& sink) {
-              if (offset < keep) sink.write(body.data() + offset, keep - offset);
-              return false;  // the connection ends before the announced length
-            });
-        break;
-      }
-      default:
-        break;
-    }
+  Answer route(const std::string& label, const httplib::Request& req);
+  Answer shopAnswer(const SimShop& shop, const httplib::Request& req);
+  void handle(const httplib::Request& req, httplib::Response& res);
+  // Waits up to `ms` unless the server stops; false when it stopped.
+  bool pause(int ms) {
+    std::unique_lock lock(mutex);
+    return !changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stopping; });
   }
 };
 
-SimServer::SimServer(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+Answer SimServer::Impl::shopAnswer(const SimShop& shop, const httplib::Request& req) {
+  Answer a;
+  const SimHosts h = hosts();
+  const std::string& path = req.path;
+  const std::string shopKey = "shop" + std::to_string(shop.number);
+  if (path == "/" || path == "/index.htm") {
+    a.route = Route::ShopHome;
+    a.body = cached(shopKey + "|home", [&] { return shopHomePage(catalogue, shop, h); });
+    return a;
+  }
+  std::string categoryId, categoryParam;
+  if (path.starts_with("/category-") && path.ends_with(".htm")) {
+    categoryId = path.substr(10, path.size() - 14);
+    categoryParam = "catId";
+  } else if (path == "/search.htm") {
+    if (!req.get_param_value("scid").empty()) {
+      categoryId = req.get_param_value("scid");
+      categoryParam = "scid";
+    }
+    if (!req.get_param_value("catId").empty()) {
+      categoryId = req.get_param_value("catId");
+      categoryParam = "catId";
+    }
+  } else {
+    a.route = Route::Unknown;
+    a.status = 404;
+    a.body = cached("404", notFoundPage);
+    return a;
+  }
+  const std::string pageText = req.get_param_value("pageNum");
+  const int page = pageText.empty() ? 1 : std::max(0, std::atoi(pageText.c_str()));
+  if (categoryParam.empty()) {
+    a.route = req.has_param("pageNum") ? Route::ShopPage : Route::ShopSearch;
+    a.body = cached(shopKey + "|p" + std::to_string(page), [&] {
+      return shopResultPage(catalogue, shop, nullptr, "", page, h);
+    });
+    return a;
+  }
+  a.route = Route::CategoryPage;
+  a.body = cached(shopKey + "|" + categoryParam + "=" + categoryId + "|p" + std::to_string(page), [&] {
+    const SimCategory* category = catalogue.findCategory(shop, categoryId);
+    // An unknown category shows an empty result, as the real shops do.
+    const SimCategory unknown{categoryId, "宝贝分类", {}};
+    return shopResultPage(catalogue, shop, category ? category : &unknown, categoryParam, page, h);
+  });
+  return a;
+}
+
+Answer SimServer::Impl::route(const std::string& label, const httplib::Request& req) {
+  Answer a;
+  const SimHosts h = hosts();
+  const std::string& path = req.path;
+  auto notFound = [&](Route r) {
+    a.route = r;
+    a.status = 404;
+    a.body = cached("404", notFoundPage);
+    return a;
+  };
+  if (const int n = shopNumber(label); n > 0) {
+    const SimShop* shop = catalogue.shop(n);
+    return shop ? shopAnswer(*shop, req) : notFound(Route::Unknown);
+  }
+  if (label == "item" || label == "mall") {
+    const bool mall = label == "mall";
+    if (path != "/item.htm") return notFound(Route::Unknown);
+    a.route = mall ? Route::MallItemPage : Route::ItemPage;
+    const std::string id = req.get_param_value("id");
+    a.body = cached(label + "|" + id, [&] { return itemPage(catalogue, catalogue.findItem(id), mall, h); });
+    return a;
+  }
+  if (label == "gw") {
+    if (path != "/router/rest") return notFound(Route::Unknown);
+    a.route = Route::Gateway;
+    a.contentType = "text/xml;charset=UTF-8";
+    a.xml = true;
+    QueryParams params(req.params.begin(), req.params.end());
+    std::vector<std::string> keys;
+    {
+      std::lock_guard lock(mutex);
+      keys = failing;
+    }
+    a.body = std::make_shared<const std::string>(answerRestRequest(
+        catalogue, params, keys, GatewayHosts{h.host("item"), h.host("img")}, req.target));
+    return a;
+  }
+  if (label == "vendor") {
+    if (path == "/kvrt_api//app2.xml" || path == "/kvrt_api/app2.xml") {
+      a.route = Route::KeyList;
+      a.contentType = "text/xml;charset=UTF-8";
+      a.xml = true;
+      a.body = cached("keys", [&] { return keyListDocument(catalogue); });
+    } else if (path == "/news.html") {
+      a.route = Route::News;
+      a.body = cached("news", [&] { return newsPage(catalogue, h); });
+    } else if (path == "/kvrthelp.html") {
+      a.route = Route::Help;
+      a.body = cached("help", [&] { return helpPage(h); });
+    } else {
+      return notFound(Route::Unknown);
+    }
+    return a;
+  }
+  if (label == "img") {
+    a.route = Route::Picture;
+    std::string picture = path;
+    if (picture.starts_with("/missing/")) return notFound(Route::Picture);
+    if (picture.starts_with("/empty/")) {
+      a.contentType = "image/jpeg";
+      a.body = std::make_shared<const std::string>();
+      return a;
+    }
+    if (picture.starts_with("/slow/")) {
+      picture.erase(0, 5);
+      a.delayMs = options.slowPictureMs;
+    }
+    PictureFormat format;
+    if (!catalogue.findPicture(picture, format)) return notFound(Route::Picture);
+    a.contentType = pictureContentType(format);
+    a.body = cached("img|" + picture, [&] { return pictureBytes(format, picture); });
+    return a;
+  }
+  if (path == "/") {
+    a.contentType = "text/plain;charset=UTF-8";
+    a.body = std::make_shared<const std::string>(
+        "tessaly-sim: ask with a Host name of " + h.shop(1) + ", " + h.host("item") + ", " +
+        h.host("mall") + ", " + h.host("gw") + ", " + h.host("vendor") + " or " + h.host("img") + "\n");
+    return a;
+  }
+  return notFound(Route::Unknown);
+}
+
+void SimServer::Impl::handle(const httplib::Request& req, httplib::Response& res) {
+  const std::string label = hostLabel(req.get_header_value("Host"));
+  Answer answer = route(label, req);
+
+  Fault fault;
+  int latency = 0;
+  long generation = 0;
+  {
+    std::lock_guard lock(mutex);
+    ++counters[static_cast<int>(answer.route)];
+    if (Fault* f = settingFor(faults, label); f && f->kind != FaultKind::None && f->times != 0) {
+      fault = *f;
+      if (f->times > 0) --f->times;
+    }
+    if (int* l = settingFor(latencies, label)) latency = *l;
+    generation = faultGeneration;
+  }
+  changed.notify_all();
+
+  if (latency + answer.delayMs > 0 && !pause(latency + answer.delayMs)) return;
+
+  switch (fault.kind) {
+    case FaultKind::Hang: {
+      // Held until the faults change, the server stops or the client gives up.
+      const int fd = connectionSocket(req);
+      std::unique_lock lock(mutex);
+      while (!stopping && faultGeneration == generation && !peerGone(fd))
+        changed.wait_for(lock, std::chrono::milliseconds(50));
+      if (stopping || faultGeneration == generation) {
+        lock.unlock();
+        if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+        return;
+      }
+      break;
+    }
+    case FaultKind::Close:
+      if (const int fd = connectionSocket(req); fd >= 0) ::shutdown(fd, SHUT_RDWR);
+      return;
+    case FaultKind::EmptyBody:
+      answer.body = std::make_shared<const std::string>();
+      break;
+    case FaultKind::TruncatedBody:
+      answer.body = std::make_shared<const std::string>(answer.body->substr(0, answer.body->size() / 2));
+      break;
+    case FaultKind::MalformedXml:
+      if (answer.xml) answer.body = std::make_shared<const std::string>(malformedXml(*answer.body));
+      break;
+    case FaultKind::CutTransfer: {
+      res.status = answer.status;
+      auto body = answer.body;
+      res.set_content_provider(body->size(), answer.contentType,
+                               [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                 const std::size_t half = body->size() / 2;
+                                 if (offset < half) sink.write(body->data() + offset, half - offset);
+                                 return false;
+                               });
+      return;
+    }
+    case FaultKind::None:
+      break;
+  }
+  res.status = answer.status;
+  res.set_content(*answer.body, answer.contentType);
+}
+
+namespace {
+void controlAnswer(SimServer& server, const httplib::Request& req, httplib::Response& res);
+}
+
+SimServer::SimServer(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {
+  // Hanging requests and kept-alive connections each hold a worker.
+  impl_->server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+  impl_->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+    if (hostLabel(req.get_header_value("Host")) == "ctl") return controlAnswer(*this, req, res);
+    impl_->handle(req, res);
+  });
+}
 
 SimServer::~SimServer() { stop(); }
 
 bool SimServer::start(int port) {
-  Impl& s = *impl_;
-  s.server.new_task_queue = [] { return new httplib::ThreadPool(48); };
-  s.server.set_keep_alive_max_count(1);
-  s.server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { impl_->handle(req, res); });
-  s.port = port == 0 ? s.server.bind_to_any_port("127.0.0.1") : (s.server.bind_to_port("127.0.0.1", port) ? port : -1);
-  if (s.port <= 0) return false;
-  // The socket already listens, so requests queue until the thread accepts them. Wait
-  // for the accept loop to run all the same: a stop before it starts would be lost.
-  auto ended = std::make_shared<std::atomic<bool>>(false);
-  s.thread = std::thread([&s, ended] {
-    s.server.listen_after_bind();
-    *ended = true;
-  });
-  while (!s.server.is_running() && !*ended) std::this_thread::yield();
-  return !*ended;
+  if (impl_->listener.joinable()) return false;
+  std::signal(SIGPIPE, SIG_IGN);
+  const int bound = port == 0 ? impl_->server.bind_to_any_port("127.0.0.1")
+                              : (impl_->server.bind_to_port("127.0.0.1", port) ? port : -1);
+  if (bound <= 0) return false;
+  impl_->port = bound;
+  impl_->listener = std::thread([this] { impl_->server.listen_after_bind(); });
+  // The socket listens once bound, so connections are queued already; wait only for the
+  // accept loop so that stop() cannot race its start.
+  while (!impl_->server.is_running()) std::this_thread::yield();
+  return true;
 }
 
 void SimServer::stop() {
-  Impl& s = *impl_;
+  if (!impl_->listener.joinable()) return;
   {
-    std::lock_guard lock(s.mutex);
-    s.stopping = true;
+    std::lock_guard lock(impl_->mutex);
+    impl_->stopping = true;
   }
-  s.changed.notify_all();
-  s.server.stop();
-  if (s.thread.joinable()) s.thread.join();
+  impl_->changed.notify_all();
+  impl_->server.stop();
+  impl_->listener.join();
 }
 
 int SimServer::port() const { return impl_->port; }
 const Catalogue& SimServer::catalogue() const { return impl_->catalogue; }
-Hosts SimServer::hosts() const { return impl_->hosts(); }
+SimHosts SimServer::hosts() const { return impl_->hosts(); }
+std::string SimServer::host(std::string_view label) const { return impl_->hosts().host(label); }
 
-std::string SimServer::environmentExports() const {
-  const std::string p = std::to_string(impl_->port);
-  return "export TESSALY_ITEM_HOST=item.localhost:" + p + "\nexport TESSALY_MALL_ITEM_HOST=mall.localhost:" + p +
-         "\nexport TESSALY_API_GATEWAY=http://gw.localhost:" + p +
-         "\nexport TESSALY_VENDOR_SERVICE=http://vendor.localhost:" + p + "\n";
+std::string SimServer::envExports() const {
+  return "export TESSALY_ITEM_HOST=" + host("item") + "\n" +
+         "export TESSALY_MALL_ITEM_HOST=" + host("mall") + "\n" +
+         "export TESSALY_API_GATEWAY=http://" + host("gw") + "\n" +
+         "export TESSALY_VENDOR_SERVICE=http://" + host("vendor") + "\n";
 }
 
-void SimServer::setLatency(int ms) {
-  std::lock_guard lock(impl_->mutex);
-  impl_->latencyMs = ms;
-}
-
-void SimServer::setFault(const std::string& service, Fault fault) {
+void SimServer::setFault(std::string_view target, Fault fault) {
   {
     std::lock_guard lock(impl_->mutex);
-    if (service == "*") {
-      for (const char* s : kServices) impl_->faults[s] = fault;
-    } else {
-      impl_->faults[service] = fault;
-    }
+    impl_->faults[std::string(target)] = fault;
+    ++impl_->faultGeneration;
   }
   impl_->changed.notify_all();
 }
 
-void SimServer::setFailingKeys(const std::set<std::string>& keys) {
+void SimServer::setLatency(std::string_view target, int milliseconds) {
   std::lock_guard lock(impl_->mutex);
-  impl_->failingKeys = keys;
+  impl_->latencies[std::string(target)] = std::max(0, milliseconds);
 }
 
-int SimServer::requestCount(const std::string& route) const {
-  std::lock_guard lock(impl_->mutex);
-  const auto it = impl_->routeCounts.find(route);
-  return it == impl_->routeCounts.end() ? 0 : it->second;
+void SimServer::clearFaults() {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults.clear();
+    impl_->latencies.clear();
+    impl_->latencies["*"] = impl_->options.latencyMs;
+    ++impl_->faultGeneration;
+  }
+  impl_->changed.notify_all();
 }
 
-int SimServer::targetCount(const std::string& hostAndTarget) const {
+void SimServer::setFailingKeys(std::vector<std::string> appKeys) {
   std::lock_guard lock(impl_->mutex);
-  const auto it = impl_->targetCounts.find(hostAndTarget);
-  return it == impl_->targetCounts.end() ? 0 : it->second;
+  impl_->failing = std::move(appKeys);
 }
 
-std::vector<std::string> SimServer::gatewayKeys() const {
+std::vector<std::string> SimServer::failingKeys() const {
   std::lock_guard lock(impl_->mutex);
-  return impl_->gatewayKeys;
+  return impl_->failing;
+}
+
+long SimServer::requestCount(Route route) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->counters[static_cast<int>(route)];
+}
+
+long SimServer::totalRequests() const {
+  std::lock_guard lock(impl_->mutex);
+  long total = 0;
+  for (long c : impl_->counters) total += c;
+  return total;
 }
 
 void SimServer::resetCounters() {
   std::lock_guard lock(impl_->mutex);
-  impl_->gatewayKeys.clear();
-  impl_->routeCounts.clear();
-  impl_->targetCounts.clear();
+  impl_->counters.fill(0);
 }
 
+bool SimServer::waitForRequests(Route route, long count, std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(impl_->mutex);
+  return impl_->changed.wait_for(lock, timeout, [&] {
+    return impl_->counters[static_cast<int>(route)] >= count;
+  });
+}
+
+namespace {
+
+// ctl.localhost: the stand-alone program's run-time switches.
+//   /counters  /clear  /reset-counters  /fault?target=gw&kind=hang[&times=1]
+//   /latency?target=img&ms=200  /failing-keys?keys=k1,k2 (empty: none)
+void controlAnswer(SimServer& server, const httplib::Request& req, httplib::Response& res) {
+  std::string out = "ok\n";
+  if (req.path == "/counters") {
+    out.clear();
+    for (int r = 0; r < kRouteCount; ++r)
+      out += std::string(routeName(static_cast<Route>(r))) + " " +
+             std::to_string(server.requestCount(static_cast<Route>(r))) + "\n";
+    out += "total " + std::to_string(server.totalRequests()) + "\n";
+  } else if (req.path == "/clear") {
+    server.clearFaults();
+  } else if (req.path == "/reset-counters") {
+    server.resetCounters();
+  } else if (req.path == "/fault") {
+    Fault fault;
+    const std::string times = req.get_param_value("times");
+    if (!parseFaultKind(req.get_param_value("kind"), fault.kind)) {
+      res.status = 400;
+      out = "unknown fault kind\n";
+    } else {
+      fault.times = times.empty() ? -1 : std::atoi(times.c_str());
+      server.setFault(req.has_param("target") ? req.get_param_value("target") : "*", fault);
+    }
+  } else if (req.path == "/latency") {
+    server.setLatency(req.has_param("target") ? req.get_param_value("target") : "*",
+                      std::atoi(req.get_param_value("ms").c_str()));
+  } else if (req.path == "/failing-keys") {
+    std::vector<std::string> keys;
+    const std::string list = req.get_param_value("keys");
+    for (std::size_t start = 0; start < list.size();) {
+      const std::size_t comma = std::min(list.find(',', start), list.size());
+      if (comma > start) keys.push_back(list.substr(start, comma - start));
+      start = comma + 1;
+    }
+    server.setFailingKeys(keys);
+  } else {
+    res.status = 404;
+    out = "unknown control\n";
+  }
+  res.set_content(out, "text/plain;charset=UTF-8");
+}
+
+}  // namespace
 }  // namespace tessaly::sim

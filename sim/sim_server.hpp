@@ -1,38 +1,57 @@
 #pragma once
-// The simulated marketplace: one HTTP server on one loopback port that plays the shops,
-// the item pages, the open platform's gateway, the picture host and the vendor's
-// service, told apart by the Host name of each request (every *.localhost name reaches
-// the loopback address without DNS).
-#include <map>
+// The simulated marketplace on one loopback port. Every outside service is told apart
+// by the request's Host name ("<label>.localhost:<port>"):
+//   shopN   shop home, search and category result pages (GBK)
+//   item    item pages of the marketplace      mall    item pages of the mall
+//   gw      the REST gateway /router/rest      vendor  key list, news and help pages
+//   img     pictures                           ctl     run-time control (see tessaly-sim)
+// Faults, latencies and failing keys can be changed while it runs; every route counts
+// its requests. Starting it ignores SIGPIPE for the process: a client that goes away (or
+// a connection the simulator closes on purpose) must not end the program.
+#include <chrono>
 #include <memory>
-#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "catalogue.hpp"
-#include "pages.hpp"
+#include "shop_pages.hpp"
 
 namespace tessaly::sim {
 
-// What can go wrong with a service, set per service or for all while the server runs.
-enum class Fault {
-  None,
-  Hang,          // accept the request and never answer (until cleared or stopped)
-  Drop,          // close the connection without a body
-  Empty,         // answer 200 with an empty body
-  Truncate,      // send half the body, then close
-  MalformedXml,  // gateway: an answer that is not well-formed XML
+enum class Route {
+  ShopHome,      // shopN /
+  ShopSearch,    // shopN /search.htm?search=y (the page-count page)
+  ShopPage,      // shopN /search.htm?&pageNum=p
+  CategoryPage,  // shopN /category-<id>.htm, /search.htm?...&scid= or &catId=
+  ItemPage,      // item /item.htm?id=
+  MallItemPage,  // mall /item.htm?id=
+  Gateway,       // gw /router/rest
+  Picture,       // img /...
+  KeyList,       // vendor /kvrt_api//app2.xml
+  News,          // vendor /news.html
+  Help,          // vendor /kvrthelp.html
+  Unknown,       // anything else, unknown hosts included
 };
+inline constexpr int kRouteCount = static_cast<int>(Route::Unknown) + 1;
+std::string_view routeName(Route route);
 
-// The services, as named in fault settings and counters.
-inline constexpr const char* kServices[] = {"shop", "item", "mall", "gw", "vendor", "img"};
+enum class FaultKind {
+  None,
+  Hang,           // the request is read and never answered (until the faults change or stop)
+  Close,          // the connection is closed without an answer
+  EmptyBody,      // 200 with an empty body
+  TruncatedBody,  // 200 with the first half of the body (a consistent, shorter answer)
+  CutTransfer,    // the full length is announced, half is sent, then the connection closes
+  MalformedXml,   // XML answers (gateway, key list) are cut and closed with a stray end tag
+};
+// "none", "hang", "close", "empty", "truncated", "cut", "malformed"; false when unknown.
+bool parseFaultKind(std::string_view text, FaultKind& kind);
+std::string_view faultKindName(FaultKind kind);
 
-struct SimOptions {
-  CatalogueOptions catalogue;
-  int latencyMs = 0;               // added to every response
-  std::set<std::string> failingKeys;  // app keys the gateway answers with a call-limit error
-  int oversizedShop = 0;           // shop number whose result pages exceed 512000 bytes
-  int shortPriceShop = 0;          // shop number whose pages lack the last item's price
-  int duplicateShop = 0;           // shop number whose page 2 repeats page 1's first item
+struct Fault {
+  FaultKind kind = FaultKind::None;
+  int times = -1;  // how many answers it spoils; -1: until changed
 };
 
 class SimServer {
@@ -42,29 +61,33 @@ class SimServer {
   SimServer(const SimServer&) = delete;
   SimServer& operator=(const SimServer&) = delete;
 
-  // Listens on 127.0.0.1 (port 0: any free port) and serves on a thread of its own.
-  // False when the port cannot be bound.
+  // Listens on 127.0.0.1:`port` (0: any free port); true once it accepts connections.
   bool start(int port = 0);
+  // Releases hanging requests and stops; safe to call twice.
   void stop();
   int port() const;
 
   const Catalogue& catalogue() const;
-  Hosts hosts() const;
-  // The shell exports that point the client at this server.
-  std::string environmentExports() const;
+  SimHosts hosts() const;
+  // "gw" -> "gw.localhost:<port>".
+  std::string host(std::string_view label) const;
+  // The shell exports that point the client at this server, one per line.
+  std::string envExports() const;
 
-  void setLatency(int ms);
-  void setFault(const std::string& service, Fault fault);  // service "*" sets all
-  void setFailingKeys(const std::set<std::string>& keys);
+  // A target is a host label ("shop2", "item", "mall", "gw", "vendor", "img"), "shop" for
+  // every shop or "*" for every host; the most specific setting wins.
+  void setFault(std::string_view target, Fault fault);
+  void setLatency(std::string_view target, int milliseconds);
+  // Removes every fault and latency (back to the options' latency for all hosts).
+  void clearFaults();
+  void setFailingKeys(std::vector<std::string> appKeys);
+  std::vector<std::string> failingKeys() const;
 
-  // Requests served per route: "search", "category", "result", "item", "gateway",
-  // "picture", "keys", "news", "help", "unknown".
-  int requestCount(const std::string& route) const;
-  // Requests for one exact host and target ("shop1.localhost:P/search.htm?&pageNum=2").
-  int targetCount(const std::string& hostAndTarget) const;
-  // The app_key of every gateway request, in arrival order.
-  std::vector<std::string> gatewayKeys() const;
+  long requestCount(Route route) const;
+  long totalRequests() const;
   void resetCounters();
+  // Waits until `route` has counted at least `count` requests; false after `timeout`.
+  bool waitForRequests(Route route, long count, std::chrono::milliseconds timeout) const;
 
  private:
   struct Impl;

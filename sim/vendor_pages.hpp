@@ -1,0 +1,15 @@
+#pragma once
+// The vendor's service: the key-list document and the news and help pages the program
+// shows in its start and help pages (GBK HTML).
+#include <string>
+
+#include "catalogue.hpp"
+#include "shop_pages.hpp"
+
+namespace tessaly::sim {
+
+std::string keyListDocument(const Catalogue& catalogue);
+std::string newsPage(const Catalogue& catalogue, const SimHosts& hosts);
+std::string helpPage(const SimHosts& hosts);
+
+}  // namespace tessaly::sim
