@@ -83,6 +83,7 @@ struct SimKeyPair {
 // page text carries them (GBK, markup and entities included) and the numeric id.
 struct ExpectedRow {
   std::string title, price, id;
+  friend bool operator==(const ExpectedRow&, const ExpectedRow&) = default;
 };
 
 class Catalogue {
