@@ -403,17 +403,21 @@ SimServer::SimServer(SimOptions options) : impl_(std::make_unique<Impl>(std::mov
 SimServer::~SimServer() { stop(); }
 
 bool SimServer::start(int port) {
-  if (impl_->listener.joinable()) return false;
+  if (impl_->port != 0) return false;  // one start per server
   std::signal(SIGPIPE, SIG_IGN);
   const int bound = port == 0 ? impl_->server.bind_to_any_port("127.0.0.1")
                               : (impl_->server.bind_to_port("127.0.0.1", port) ? port : -1);
   if (bound <= 0) return false;
   impl_->port = bound;
-  impl_->listener = std::thread([this] { impl_->server.listen_after_bind(); });
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  impl_->listener = std::thread([this, ended] {
+    impl_->server.listen_after_bind();
+    *ended = true;
+  });
   // The socket listens once bound, so connections are queued already; wait only for the
   // accept loop so that stop() cannot race its start.
-  while (!impl_->server.is_running()) std::this_thread::yield();
-  return true;
+  while (!impl_->server.is_running() && !*ended) std::this_thread::yield();
+  return !*ended;
 }
 
 void SimServer::stop() {

@@ -62,6 +62,7 @@ class SimServer {
   SimServer& operator=(const SimServer&) = delete;
 
   // Listens on 127.0.0.1:`port` (0: any free port); true once it accepts connections.
+  // A server starts once; after stop() its port refuses connections.
   bool start(int port = 0);
   // Releases hanging requests and stops; safe to call twice.
   void stop();
