@@ -332,9 +332,11 @@ void SimServer::Impl::handle(const httplib::Request& req, httplib::Response& res
   {
     std::lock_guard lock(mutex);
     ++counters[static_cast<int>(answer.route)];
-    if (Fault* f = settingFor(faults, label); f && f->kind != FaultKind::None && f->times != 0) {
+    if (Fault* f = settingFor(faults, label); f && f->kind != FaultKind::None) {
       fault = *f;
-      if (f->times > 0) --f->times;
+      // A fault that has spoiled its last answer gives way to the less specific ones.
+      if (f->times > 0 && --f->times == 0)
+        std::erase_if(faults, [f](const auto& entry) { return &entry.second == f; });
     }
     if (int* l = settingFor(latencies, label)) latency = *l;
     generation = faultGeneration;
@@ -446,7 +448,8 @@ std::string SimServer::envExports() const {
 void SimServer::setFault(std::string_view target, Fault fault) {
   {
     std::lock_guard lock(impl_->mutex);
-    impl_->faults[std::string(target)] = fault;
+    if (fault.times == 0) impl_->faults.erase(std::string(target));
+    else impl_->faults[std::string(target)] = fault;
     ++impl_->faultGeneration;
   }
   impl_->changed.notify_all();

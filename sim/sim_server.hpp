@@ -51,7 +51,7 @@ std::string_view faultKindName(FaultKind kind);
 
 struct Fault {
   FaultKind kind = FaultKind::None;
-  int times = -1;  // how many answers it spoils; -1: until changed
+  int times = -1;  // how many answers it spoils (then it is gone); -1: until changed
 };
 
 class SimServer {

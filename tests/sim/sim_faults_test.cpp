@@ -71,17 +71,23 @@ TEST_F(SimFaults, MalformedXmlLeavesPagesAlone) {
 
 TEST_F(SimFaults, TheMostSpecificTargetWinsAndCountsRunOut) {
   const std::string page = "/search.htm?&pageNum=1";
+  const std::string normal = get(sim, "shop1", page).body;
   sim.setFault("shop", {FaultKind::EmptyBody});
   sim.setFault("shop2", {FaultKind::None});
   EXPECT_TRUE(get(sim, "shop1", page).body.empty());
   EXPECT_FALSE(get(sim, "shop2", page).body.empty());
   EXPECT_FALSE(get(sim, "item", "/item.htm?id=1").body.empty());
 
+  // A used-up fault gives way to the less specific one.
+  sim.setFault("shop1", {FaultKind::TruncatedBody, 1});
+  EXPECT_EQ(get(sim, "shop1", page).body, normal.substr(0, normal.size() / 2));
+  EXPECT_TRUE(get(sim, "shop1", page).body.empty());
+
   sim.clearFaults();
   sim.setFault("*", {FaultKind::EmptyBody, 2});
   EXPECT_TRUE(get(sim, "img", sim.catalogue().items()[0].itemImgs[0]).body.empty());
   EXPECT_TRUE(get(sim, "shop2", page).body.empty());
-  EXPECT_FALSE(get(sim, "shop2", page).body.empty());
+  EXPECT_EQ(get(sim, "shop1", page).body, normal);
 }
 
 TEST_F(SimFaults, AHangingRequestIsAnsweredWhenTheFaultIsLifted) {
