@@ -62,12 +62,12 @@ double perSecond(int threads, int callsEach, int port, const std::string& host, 
 
 int main() {
   tessaly::sim::SimOptions options;
-  options.shops = 3;
-  options.itemsPerShop = 120;
+  options.catalogue.shops = 3;
+  options.catalogue.itemsPerShop = 120;
   tessaly::sim::SimServer sim(options);
   if (!sim.start()) return 1;
 
-  const auto& key = sim.catalogue().keyPairs().front();
+  const auto& key = sim.catalogue().keys().front();
   const std::string id = sim.catalogue().items().at(1).id;
   tessaly::sim::QueryParams params = {
       {"app_key", key.appKey}, {"fields", "prop_img.url,prop_img.properties,item_img.url,desc,title,price,sku "},

@@ -93,14 +93,14 @@ std::string makeTitle(SimRandom& r, int index) {
 std::string_view styleName(PageStyle style) {
   switch (style) {
     case PageStyle::Plain: return "普通";
-    case PageStyle::Wangpu: return "旺铺";
+    case PageStyle::Showcase: return "旺铺";
     case PageStyle::Street: return "店铺街";
   }
   return "普通";
 }
 
 std::string priceAsShown(PageStyle style, std::string_view price) {
-  return style == PageStyle::Wangpu ? std::string(price) + " " : std::string(price);
+  return style == PageStyle::Showcase ? std::string(price) + " " : std::string(price);
 }
 
 std::string htmlEscape(std::string_view text) {
@@ -126,10 +126,11 @@ std::string xmlEscape(std::string_view text) {
   return out;
 }
 
-Catalogue::Catalogue(const SimOptions& options) : options_(options) {
+Catalogue::Catalogue(const CatalogueOptions& options, const PageQuirks& quirks)
+    : options_(options), quirks_(quirks) {
   SimRandom keys = SimRandom::derived(options_.seed, 0xA99);
   for (int k = 0; k < std::max(0, options_.keyPairs); ++k) {
-    SimKeyPair pair;
+    KeyPair pair;
     pair.appKey = "21" + std::to_string(keys.between(100000, 999999));
     pair.appSecret = keys.hex(32);
     keys_.push_back(pair);
@@ -139,7 +140,7 @@ Catalogue::Catalogue(const SimOptions& options) : options_(options) {
 
 void Catalogue::buildShop(int number) {
   SimRandom r = SimRandom::derived(options_.seed, 0x5409, number);
-  SimShop shop;
+  Shop shop;
   shop.number = number;
   shop.name = r.pick(kShopPrefixes) + r.pick(kShopTrades) + r.pick(kShopSuffixes);
   shop.nick = r.pick(kNicks) + std::to_string(r.between(1980, 2013));
@@ -147,14 +148,15 @@ void Catalogue::buildShop(int number) {
   shop.perPage = r.between(20, 40);
   const int categoryCount = std::max(1, options_.categoriesPerShop);
   for (int c = 0; c < categoryCount; ++c) {
-    SimCategory category;
+    Category made;
     do {
-      category.id = std::to_string(r.between(100000000, 999999999));
-    } while (findCategory(shop, category.id) != nullptr);
-    category.name = kCategoryNames[c % kCategoryNames.size()];
+      made.id = std::to_string(r.between(100000000, 999999999));
+    } while (category(shop, made.id) != nullptr);
+    made.byScid = c % 2 == 0;
+    made.name = kCategoryNames[c % kCategoryNames.size()];
     if (c >= static_cast<int>(kCategoryNames.size()))
-      category.name += std::to_string(c / kCategoryNames.size() + 1);
-    shop.categories.push_back(category);
+      made.name += std::to_string(c / kCategoryNames.size() + 1);
+    shop.categories.push_back(made);
   }
   for (int i = 0; i < std::max(0, options_.itemsPerShop); ++i) {
     const int at = static_cast<int>(items_.size());
@@ -166,10 +168,11 @@ void Catalogue::buildShop(int number) {
   shops_.push_back(std::move(shop));
 }
 
-SimItem Catalogue::buildItem(const SimShop& shop, int index) {
+Item Catalogue::buildItem(const Shop& shop, int index) {
   SimRandom r = SimRandom::derived(options_.seed, 0x17E4, shop.number, index);
-  SimItem item;
+  Item item;
   item.shop = shop.number;
+  item.category = index % static_cast<int>(shop.categories.size());
   item.index = index;
   item.id = std::to_string(100000000000ull +
                            (static_cast<std::uint64_t>(shop.number) * 100000 + index) * 1000 +
@@ -179,7 +182,7 @@ SimItem Catalogue::buildItem(const SimShop& shop, int index) {
   item.price = money(yuan, r.pick(std::vector<int>{0, 90, 50, 99, 80}));
   item.num = std::to_string(r.between(1, 500));
   item.cid = std::to_string(r.pick(kCids));
-  const SimCategory& category = shop.categories[index % shop.categories.size()];
+  const Category& category = shop.categories[index % shop.categories.size()];
   item.sellerCids = "," + category.id + ",";
   const auto& [state, city] = r.pick(kLocations);
   item.state = state;
@@ -221,7 +224,7 @@ SimItem Catalogue::buildItem(const SimShop& shop, int index) {
   int skuNumber = 0;
   for (const auto& c : colours) {
     for (const auto& s : sizes) {
-      SimSku sku;
+      Sku sku;
       sku.skuId = std::to_string(r.between(10000000, 99999999)) + std::to_string(skuNumber);
       sku.price = skuNumber % 2 ? money(yuan + 10, 0) : item.price;
       sku.quantity = std::to_string(r.between(0, 200));
@@ -241,13 +244,13 @@ SimItem Catalogue::buildItem(const SimShop& shop, int index) {
     std::string path = "/bao/uploaded/i" + std::to_string(1 + (index + k) % 4) + "/" + item.id +
                        "_" + std::to_string(k + 1) + "." + extensionOf(format);
     pictures_[path] = format;
-    item.itemImgs.push_back(path);
+    item.mainPictures.push_back(path);
   }
-  if (index % 17 == 9) item.itemImgs.push_back("/missing/bao/uploaded/" + item.id + "_9.jpg");
+  if (index % 17 == 9) item.mainPictures.push_back("/missing/bao/uploaded/" + item.id + "_9.jpg");
   for (const auto& c : colours) {
     std::string path = "/bao/uploaded/i2/" + item.id + "_c" + std::to_string(c.vid) + ".jpg";
     pictures_[path] = PictureFormat::Jpeg;
-    item.propImgs.push_back({path, "1627207:" + std::to_string(c.vid)});
+    item.propertyPictures.push_back({path, "1627207:" + std::to_string(c.vid)});
   }
 
   // The description: upper- and lower-case picture tags, a background address, ASCII
@@ -260,7 +263,7 @@ SimItem Catalogue::buildItem(const SimShop& shop, int index) {
   pictures_[dir + "bg.gif"] = PictureFormat::Gif89;
   pictures_[dir + "d2.bmp"] = PictureFormat::Bmp;
   pictures_[utf8ToGbk(chinesePath)] = PictureFormat::Png;
-  std::string& d = item.desc;
+  std::string& d = item.descHtml;
   d += "<p align=\"center\"><IMG src=\"" + host + dir + "d1.jpg\" align=\"absmiddle\" border=\"0\"></p>\r\n";
   d += "<table width=\"750\" border=\"0\" cellpadding=\"0\" cellspacing=\"0\" background=\"" +
        host + dir + "bg.gif\">\r\n<tr><td style=\"padding:10px;font-size:14px;\">\r\n";
@@ -289,51 +292,57 @@ SimItem Catalogue::buildItem(const SimShop& shop, int index) {
   return item;
 }
 
-const SimShop* Catalogue::shop(int number) const {
+const Shop* Catalogue::shop(int number) const {
   if (number < 1 || number > static_cast<int>(shops_.size())) return nullptr;
   return &shops_[number - 1];
 }
 
-const SimItem* Catalogue::findItem(std::string_view id) const {
+const Item* Catalogue::item(std::string_view id) const {
   const auto it = itemById_.find(std::string(id));
   return it == itemById_.end() ? nullptr : &items_[it->second];
 }
 
-const SimCategory* Catalogue::findCategory(const SimShop& shop, std::string_view id) const {
+const Category* Catalogue::category(const Shop& shop, std::string_view id) const {
   for (const auto& c : shop.categories)
     if (c.id == id) return &c;
   return nullptr;
 }
 
-int Catalogue::pageCount(const SimShop& shop, const SimCategory* category) const {
+std::vector<const Item*> Catalogue::listing(const Shop& shop, const Category* category) const {
+  std::vector<const Item*> out;
+  for (int i : category ? category->items : shop.items) out.push_back(&items_[i]);
+  return out;
+}
+
+int Catalogue::pageCount(const Shop& shop, const Category* category) const {
   const int n = static_cast<int>(category ? category->items.size() : shop.items.size());
   return (n + shop.perPage - 1) / shop.perPage;
 }
 
-std::vector<int> Catalogue::pageItems(const SimShop& shop, const SimCategory* category,
+std::vector<int> Catalogue::pageItems(const Shop& shop, const Category* category,
                                       int page) const {
   const std::vector<int>& all = category ? category->items : shop.items;
   std::vector<int> out;
   if (page < 1 || page > pageCount(shop, category)) return out;
   const std::size_t first = static_cast<std::size_t>(page - 1) * shop.perPage;
   const std::size_t last = std::min(all.size(), first + shop.perPage);
-  if (!category && page == 2 && shop.number == options_.duplicateItemShop)
-    out.push_back(all[first - 1]);
+  if (!category && page == 2 && shop.number == quirks_.duplicateShop) out.push_back(all.front());
   out.insert(out.end(), all.begin() + first, all.begin() + last);
   return out;
 }
 
-int Catalogue::missingPriceAt(const SimShop& shop, const SimCategory* category, int page) const {
-  if (category || page != 1 || shop.number != options_.missingPriceShop) return -1;
+int Catalogue::missingPriceAt(const Shop& shop, const Category* category, int page) const {
+  // The gap sits inside the page, so every price after it belongs to the next item.
+  if (category || shop.number != quirks_.shortPriceShop) return -1;
   return static_cast<int>(pageItems(shop, category, page).size()) / 2;
 }
 
-bool Catalogue::isOversized(const SimShop& shop, const SimCategory* category, int page) const {
-  return !category && page == 1 && shop.number == options_.oversizedPageShop;
+bool Catalogue::isOversized(const Shop& shop, const Category* category, int page) const {
+  return !category && page >= 1 && shop.number == quirks_.oversizedShop;
 }
 
-std::vector<ExpectedRow> Catalogue::expectedRows(const SimShop& shop,
-                                                 const SimCategory* category) const {
+std::vector<ExpectedRow> Catalogue::expectedRows(const Shop& shop,
+                                                 const Category* category) const {
   std::vector<ExpectedRow> rows;
   for (int p = 1; p <= pageCount(shop, category); ++p) {
     const std::vector<int> onPage = pageItems(shop, category, p);
@@ -342,7 +351,7 @@ std::vector<ExpectedRow> Catalogue::expectedRows(const SimShop& shop,
     for (int k = 0; k < static_cast<int>(onPage.size()); ++k)
       if (k != missing) prices.push_back(priceAsShown(shop.style, items_[onPage[k]].price));
     for (std::size_t k = 0; k < onPage.size(); ++k) {
-      const SimItem& item = items_[onPage[k]];
+      const Item& item = items_[onPage[k]];
       rows.push_back({utf8ToGbk(htmlEscape(item.title)),
                       k < prices.size() ? utf8ToGbk(prices[k]) : std::string(), item.id});
     }

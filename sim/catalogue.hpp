@@ -12,70 +12,76 @@
 
 namespace tessaly::sim {
 
-struct SimOptions {
+struct CatalogueOptions {
   std::uint64_t seed = 1;
   int shops = 3;
   int itemsPerShop = 60;
-  int categoriesPerShop = 3;
   int keyPairs = 3;
-  // Application keys (appkey values) the gateway answers with "App Call Limited".
-  std::vector<std::string> failingKeys;
-  int latencyMs = 0;        // added to every response
-  int slowPictureMs = 250;  // delay of the pictures under /slow/
-  // Page quirks, each naming a shop by number (0: none).
-  int oversizedPageShop = 0;   // page 1 over 512000 bytes, items between 下一页 and 到第
-  int missingPriceShop = 0;    // page 1 shows one price fewer than items
-  int duplicateItemShop = 0;   // the last item of page 1 is shown again on page 2
+  int categoriesPerShop = 3;
+};
+
+// Shops whose result pages are unusual, each named by number (0: none).
+struct PageQuirks {
+  int oversizedShop = 0;   // listing pages over 512000 bytes, items between 下一页 and 到第
+  int shortPriceShop = 0;  // every listing page shows one price fewer than items
+  int duplicateShop = 0;   // page 2 of the listing shows page 1's first item again
 };
 
 // The three markups a shop's result pages come in.
-enum class PageStyle { Plain, Wangpu, Street };
+enum class PageStyle { Plain, Showcase, Street };
 // The style's name as shop owners know it ("普通", "旺铺", "店铺街"), UTF-8.
 std::string_view styleName(PageStyle style);
 
 enum class PictureFormat { Jpeg, Png, Gif89, Gif87, Bmp, Tiff, Ico };
 
-struct SimSku {
-  std::string skuId, price, quantity, outerId, properties, propertiesName;
+struct Sku {
+  std::string price, quantity, outerId, properties, skuId, propertiesName;
 };
 
-struct SimPropImg {
-  std::string path, properties;
+struct PropertyPicture {
+  std::string path;  // on the picture host
+  std::string properties;
 };
 
-struct SimItem {
+struct Item {
   std::string id;
-  int shop = 0;   // 1-based
-  int index = 0;  // 0-based within its shop
-  std::string title, price, num, cid, sellerCids, state, city, validThru, freightPayer;
+  int shop = 0;      // 1-based shop number
+  int category = 0;  // index into the shop's categories
+  int index = 0;     // 0-based position in its shop's listing
+  std::string title, price, num, cid, sellerCids, state, city, validThru;
+  std::string freightPayer;  // "seller" or "buyer"
   std::string emsFee, expressFee, postFee, listTime, delistTime, modified, props;
-  std::string approveStatus, hasWarranty, hasDiscount, hasInvoice, hasShowcase;
+  std::string approveStatus;  // "onsale" or "instock"
+  std::string hasWarranty, hasDiscount, hasInvoice, hasShowcase;
   std::string inputPids, inputStr, outerId, propertyAlias, postageId;
-  std::vector<SimSku> skus;
-  std::vector<std::string> itemImgs;  // picture paths on the picture host
-  std::vector<SimPropImg> propImgs;
-  // Description HTML; kImageHostToken stands where the picture host goes.
-  std::string desc;
+  std::vector<Sku> skus;
+  std::vector<std::string> mainPictures;  // paths on the picture host
+  std::vector<PropertyPicture> propertyPictures;
+  // The description as HTML (before entity escaping); kImageHostToken stands where the
+  // picture host goes.
+  std::string descHtml;
   bool descAsCdata = false;
 };
 
 inline constexpr std::string_view kImageHostToken = "@IMGHOST@";
 
-struct SimCategory {
-  std::string id, name;
+struct Category {
+  std::string id;
+  bool byScid = false;  // the shop's own links address it with "scid=" (else "catId=")
+  std::string name;
   std::vector<int> items;  // indices into Catalogue::items()
 };
 
-struct SimShop {
+struct Shop {
   int number = 0;
   std::string name, nick;
   PageStyle style = PageStyle::Plain;
   int perPage = 20;
-  std::vector<int> items;  // indices into Catalogue::items()
-  std::vector<SimCategory> categories;
+  std::vector<Category> categories;
+  std::vector<int> items;  // indices into Catalogue::items(), in listing order
 };
 
-struct SimKeyPair {
+struct KeyPair {
   std::string appKey, appSecret;
 };
 
@@ -88,39 +94,41 @@ struct ExpectedRow {
 
 class Catalogue {
  public:
-  explicit Catalogue(const SimOptions& options);
+  explicit Catalogue(const CatalogueOptions& options, const PageQuirks& quirks = {});
 
-  const SimOptions& options() const { return options_; }
-  const std::vector<SimShop>& shops() const { return shops_; }
-  const std::vector<SimItem>& items() const { return items_; }
-  const std::vector<SimKeyPair>& keyPairs() const { return keys_; }
-  // nullptr when the shop number or the id is unknown.
-  const SimShop* shop(int number) const;
-  const SimItem* findItem(std::string_view id) const;
-  const SimCategory* findCategory(const SimShop& shop, std::string_view id) const;
+  const std::vector<Shop>& shops() const { return shops_; }
+  const std::vector<Item>& items() const { return items_; }
+  const std::vector<KeyPair>& keys() const { return keys_; }
+  // nullptr when the shop number, the id or the category is unknown.
+  const Shop* shop(int number) const;
+  const Item* item(std::string_view id) const;
+  const Category* category(const Shop& shop, std::string_view id) const;
+  // The items of a shop (category nullptr) or of one of its categories, in listing order.
+  std::vector<const Item*> listing(const Shop& shop, const Category* category = nullptr) const;
 
-  // Result pages of a shop (category nullptr) or of one of its categories, 1-based.
-  int pageCount(const SimShop& shop, const SimCategory* category = nullptr) const;
+  // Result pages of a listing, 1-based.
+  int pageCount(const Shop& shop, const Category* category = nullptr) const;
   // The items shown on page p, in page order (the duplicate quirk included).
-  std::vector<int> pageItems(const SimShop& shop, const SimCategory* category, int page) const;
+  std::vector<int> pageItems(const Shop& shop, const Category* category, int page) const;
   // Position on page p whose price is not shown, or -1.
-  int missingPriceAt(const SimShop& shop, const SimCategory* category, int page) const;
-  bool isOversized(const SimShop& shop, const SimCategory* category, int page) const;
+  int missingPriceAt(const Shop& shop, const Category* category, int page) const;
+  bool isOversized(const Shop& shop, const Category* category, int page) const;
   // Every row a crawl of all pages yields, pages in order.
-  std::vector<ExpectedRow> expectedRows(const SimShop& shop,
-                                        const SimCategory* category = nullptr) const;
+  std::vector<ExpectedRow> expectedRows(const Shop& shop, const Category* category = nullptr) const;
 
-  // The picture served at a decoded request path (GBK bytes), without size suffix.
+  // The picture served at a decoded request path (GBK bytes); listing thumbnails
+  // ("<picture>_160x160.jpg") give their picture.
   bool findPicture(std::string_view path, PictureFormat& format) const;
 
  private:
   void buildShop(int number);
-  SimItem buildItem(const SimShop& shop, int index);
+  Item buildItem(const Shop& shop, int index);
 
-  SimOptions options_;
-  std::vector<SimShop> shops_;
-  std::vector<SimItem> items_;
-  std::vector<SimKeyPair> keys_;
+  CatalogueOptions options_;
+  PageQuirks quirks_;
+  std::vector<Shop> shops_;
+  std::vector<Item> items_;
+  std::vector<KeyPair> keys_;
   std::unordered_map<std::string, int> itemById_;
   std::map<std::string, PictureFormat, std::less<>> pictures_;
 };

@@ -27,7 +27,7 @@ std::string replaceToken(std::string text, std::string_view token, std::string_v
 
 // The whole item, elements in the platform's (alphabetical) order; empty values are left
 // out, as the platform leaves them out.
-Element itemElement(const SimItem& item, const GatewayHosts& hosts) {
+Element itemElement(const Item& item, const GatewayHosts& hosts) {
   const std::string imageBase = "http://" + hosts.image;
   Element e{"item", "", {}, false};
   auto add = [&](std::string name, std::string_view text) {
@@ -36,7 +36,7 @@ Element itemElement(const SimItem& item, const GatewayHosts& hosts) {
   add("approve_status", item.approveStatus);
   add("cid", item.cid);
   add("delist_time", item.delistTime);
-  const std::string desc = replaceToken(item.desc, kImageHostToken, hosts.image);
+  const std::string desc = replaceToken(item.descHtml, kImageHostToken, hosts.image);
   e.children.push_back({"desc", item.descAsCdata ? "<![CDATA[" + desc + "]]>" : xmlEscape(desc), {}, true});
   add("detail_url", "http://" + hosts.item + "/item.htm?id=" + item.id + "&spm=2014.12129701.0.0");
   add("ems_fee", item.emsFee);
@@ -49,10 +49,10 @@ Element itemElement(const SimItem& item, const GatewayHosts& hosts) {
   add("input_pids", item.inputPids);
   add("input_str", item.inputStr);
   Element imgs{"item_imgs", "", {}, true};
-  for (std::size_t k = 0; k < item.itemImgs.size(); ++k)
+  for (std::size_t k = 0; k < item.mainPictures.size(); ++k)
     imgs.children.push_back({"item_img", "", {leaf("id", std::to_string(900000000 + k)),
                                              leaf("position", std::to_string(k)),
-                                             leaf("url", imageBase + item.itemImgs[k])}, false});
+                                             leaf("url", imageBase + item.mainPictures[k])}, false});
   e.children.push_back(imgs);
   add("list_time", item.listTime);
   e.children.push_back({"location", "", {leaf("city", item.city), leaf("state", item.state)}, false});
@@ -60,17 +60,17 @@ Element itemElement(const SimItem& item, const GatewayHosts& hosts) {
   add("num", item.num);
   add("num_iid", item.id);
   add("outer_id", item.outerId);
-  add("pic_url", imageBase + item.itemImgs.front());
+  add("pic_url", imageBase + item.mainPictures.front());
   add("post_fee", item.postFee);
   add("postage_id", item.postageId);
   add("price", item.price);
-  if (!item.propImgs.empty()) {
+  if (!item.propertyPictures.empty()) {
     Element props{"prop_imgs", "", {}, true};
-    for (std::size_t k = 0; k < item.propImgs.size(); ++k)
+    for (std::size_t k = 0; k < item.propertyPictures.size(); ++k)
       props.children.push_back({"prop_img", "", {leaf("id", std::to_string(800000000 + k)),
                                                 leaf("position", std::to_string(k)),
-                                                leaf("properties", item.propImgs[k].properties),
-                                                leaf("url", imageBase + item.propImgs[k].path)}, false});
+                                                leaf("properties", item.propertyPictures[k].properties),
+                                                leaf("url", imageBase + item.propertyPictures[k].path)}, false});
     e.children.push_back(props);
   }
   add("property_alias", item.propertyAlias);
@@ -78,7 +78,7 @@ Element itemElement(const SimItem& item, const GatewayHosts& hosts) {
   add("seller_cids", item.sellerCids);
   if (!item.skus.empty()) {
     Element skus{"skus", "", {}, true};
-    for (const SimSku& s : item.skus) {
+    for (const Sku& s : item.skus) {
       Element sku{"sku", "", {leaf("modified", item.modified)}, false};
       if (!s.outerId.empty()) sku.children.push_back(leaf("outer_id", s.outerId));
       sku.children.push_back(leaf("price", s.price));
@@ -182,7 +182,7 @@ std::string errorResponse(int code, std::string_view msg, std::string_view subCo
   return out + trailer(requestId);
 }
 
-std::string itemGetResponse(const SimItem& item, std::string_view fields, const GatewayHosts& hosts,
+std::string itemGetResponse(const Item& item, std::string_view fields, const GatewayHosts& hosts,
                             std::string_view requestId) {
   std::set<std::string, std::less<>> wanted;
   std::size_t start = 0;
@@ -201,7 +201,7 @@ std::string itemGetResponse(const SimItem& item, std::string_view fields, const 
 }
 
 std::string answerRestRequest(const Catalogue& catalogue, const QueryParams& params,
-                              const std::vector<std::string>& failingKeys,
+                              const std::set<std::string>& failingKeys,
                               const GatewayHosts& hosts, std::string_view requestTarget) {
   const std::string requestId = md5Hex(requestTarget).substr(0, 13);
   auto value = [&](std::string_view name) -> std::string {
@@ -217,11 +217,11 @@ std::string answerRestRequest(const Catalogue& catalogue, const QueryParams& par
   const std::string method = value("method"), appKey = value("app_key"), sign = value("sign");
   if (method.empty()) return error(21, "Missing method", {}, "http传入的参数加入method字段");
   if (appKey.empty()) return error(28, "Missing app key");
-  const auto& keys = catalogue.keyPairs();
+  const auto& keys = catalogue.keys();
   const auto key = std::find_if(keys.begin(), keys.end(),
-                                [&](const SimKeyPair& k) { return k.appKey == appKey; });
+                                [&](const KeyPair& k) { return k.appKey == appKey; });
   if (key == keys.end()) return error(29, "Invalid app Key", "isv.appkey-not-exists");
-  if (std::find(failingKeys.begin(), failingKeys.end(), appKey) != failingKeys.end())
+  if (failingKeys.count(appKey))
     return error(7, "App Call Limited", "accesscontrol.limited-by-app-api-access-count",
                  "This ban will last for 71 more seconds");
   if (sign.empty()) return error(24, "Missing signature");
@@ -240,7 +240,7 @@ std::string answerRestRequest(const Catalogue& catalogue, const QueryParams& par
     return error(40, "Missing required arguments:fields");
   const std::string id = value("num_iid");
   if (id.empty()) return error(40, "Missing required arguments:num_iid");
-  const SimItem* item = catalogue.findItem(id);
+  const Item* item = catalogue.item(id);
   if (!item)
     return error(15, "Remote service error", "isv.item-get-service-error:ITEM_NOT_FOUND",
                  "该商品已被删除或不存在");

@@ -4,6 +4,7 @@
 // declared and encoded as UTF-8.
 #include <string>
 #include <string_view>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -26,11 +27,11 @@ struct GatewayHosts {
 // The answer to one /router/rest request (decoded parameters). `requestTarget` seeds the
 // request id, so equal requests get equal answers.
 std::string answerRestRequest(const Catalogue& catalogue, const QueryParams& params,
-                              const std::vector<std::string>& failingKeys,
+                              const std::set<std::string>& failingKeys,
                               const GatewayHosts& hosts, std::string_view requestTarget);
 
 // The item answer holding the fields named in `fields` (the request's comma list).
-std::string itemGetResponse(const SimItem& item, std::string_view fields, const GatewayHosts& hosts,
+std::string itemGetResponse(const Item& item, std::string_view fields, const GatewayHosts& hosts,
                             std::string_view requestId);
 std::string errorResponse(int code, std::string_view msg, std::string_view subCode,
                           std::string_view subMsg, std::string_view requestId);

@@ -13,7 +13,6 @@
 
 namespace {
 
-using tessaly::sim::Fault;
 using tessaly::sim::SimOptions;
 
 std::vector<std::string> splitList(const std::string& text) {
@@ -39,11 +38,11 @@ int main(int argc, char** argv) {
   std::string failingKeys;
   std::vector<std::string> faults;
   app.add_option("--port", port, "Port on 127.0.0.1 (0: any free port)")->capture_default_str();
-  app.add_option("--seed", options.seed, "Seed of the catalogue")->capture_default_str();
-  app.add_option("--shops", options.shops, "Number of shops")->capture_default_str();
-  app.add_option("--items-per-shop", options.itemsPerShop, "Items in every shop")->capture_default_str();
-  app.add_option("--categories", options.categoriesPerShop, "Categories in every shop")->capture_default_str();
-  app.add_option("--keys", options.keyPairs, "Key pairs in the key list")->capture_default_str();
+  app.add_option("--seed", options.catalogue.seed, "Seed of the catalogue")->capture_default_str();
+  app.add_option("--shops", options.catalogue.shops, "Number of shops")->capture_default_str();
+  app.add_option("--items-per-shop", options.catalogue.itemsPerShop, "Items in every shop")->capture_default_str();
+  app.add_option("--categories", options.catalogue.categoriesPerShop, "Categories in every shop")->capture_default_str();
+  app.add_option("--keys", options.catalogue.keyPairs, "Key pairs in the key list")->capture_default_str();
   app.add_option("--latency-ms", options.latencyMs, "Delay before every answer")->capture_default_str();
   app.add_option("--slow-picture-ms", options.slowPictureMs, "Delay of the pictures under /slow/")
       ->capture_default_str();
@@ -51,29 +50,29 @@ int main(int argc, char** argv) {
                  "Comma list of key pairs answered with an error: appkey values, or positions "
                  "in the key list (1, 2, ...)");
   app.add_option("--fault", faults,
-                 "TARGET=KIND[:TIMES]; TARGET a host label (shop2, item, mall, gw, vendor, img), "
-                 "shop or *; KIND hang, close, empty, truncated, cut or malformed");
-  app.add_option("--oversized-page", options.oversizedPageShop,
-                 "Shop whose first result page is over 512000 bytes");
-  app.add_option("--missing-price", options.missingPriceShop,
-                 "Shop whose first result page shows one price fewer than items");
-  app.add_option("--duplicate-item", options.duplicateItemShop,
-                 "Shop whose last item of page 1 is shown again on page 2");
+                 "TARGET=KIND[:TIMES]; TARGET shop, shopN, item, mall, gw, vendor, img or *; "
+                 "KIND hang, drop, empty, short, truncate or malformed");
+  app.add_option("--oversized-shop", options.oversizedShop,
+                 "Shop whose listing pages are over 512000 bytes");
+  app.add_option("--short-price-shop", options.shortPriceShop,
+                 "Shop whose listing pages show one price fewer than items");
+  app.add_option("--duplicate-shop", options.duplicateShop,
+                 "Shop whose page 2 shows page 1's first item again");
   app.add_flag("--print-env", printEnv,
                "Print the TESSALY_* exports that point the client at the server, then serve");
   CLI11_PARSE(app, argc, argv);
 
   // The catalogue decides the key values; positions are resolved against it.
   {
-    tessaly::sim::Catalogue probe(options);
+    tessaly::sim::Catalogue probe(options.catalogue);
     for (const std::string& k : splitList(failingKeys)) {
       const bool position = k.size() <= 3 && k.find_first_not_of("0123456789") == std::string::npos;
       const std::size_t at = position ? std::stoul(k) : 0;
-      if (position && (at < 1 || at > probe.keyPairs().size())) {
+      if (position && (at < 1 || at > probe.keys().size())) {
         std::cerr << "tessaly-sim: no key pair " << k << "\n";
         return 2;
       }
-      options.failingKeys.push_back(position ? probe.keyPairs()[at - 1].appKey : k);
+      options.failingKeys.insert(position ? probe.keys()[at - 1].appKey : k);
     }
   }
 
@@ -88,15 +87,13 @@ int main(int argc, char** argv) {
   for (const std::string& f : faults) {
     const std::size_t eq = f.find('=');
     const std::size_t colon = f.find(':', eq == std::string::npos ? 0 : eq);
-    Fault fault;
-    if (eq == std::string::npos ||
-        !tessaly::sim::parseFaultKind(f.substr(eq + 1, colon == std::string::npos ? std::string::npos : colon - eq - 1),
-                                      fault.kind)) {
+    tessaly::sim::Fault fault;
+    const std::string kind = eq == std::string::npos ? "" : f.substr(eq + 1, colon == std::string::npos ? std::string::npos : colon - eq - 1);
+    if (!tessaly::sim::parseFault(kind, fault)) {
       std::cerr << "tessaly-sim: bad --fault " << f << "\n";
       return 2;
     }
-    if (colon != std::string::npos) fault.times = std::atoi(f.c_str() + colon + 1);
-    server.setFault(f.substr(0, eq), fault);
+    server.setFault(f.substr(0, eq), fault, colon == std::string::npos ? -1 : std::atoi(f.c_str() + colon + 1));
   }
   if (!server.start(port)) {
     std::cerr << "tessaly-sim: cannot listen on 127.0.0.1:" << port << "\n";
@@ -104,25 +101,22 @@ int main(int argc, char** argv) {
   }
 
   if (printEnv) {
-    std::cout << server.envExports() << std::flush;
+    std::cout << server.environmentExports() << std::flush;
   }
-  std::cerr << "tessaly-sim: listening on 127.0.0.1:" << server.port() << " (seed " << options.seed << ")\n";
+  std::cerr << "tessaly-sim: listening on 127.0.0.1:" << server.port() << " (seed " << options.catalogue.seed << ")\n";
   for (const auto& shop : server.catalogue().shops())
     std::cerr << "  http://" << server.hosts().shop(shop.number) << "/  "
               << tessaly::sim::styleName(shop.style) << ", " << shop.items.size() << " items, "
               << server.catalogue().pageCount(shop) << " pages\n";
-  for (std::size_t k = 0; k < server.catalogue().keyPairs().size(); ++k)
-    std::cerr << "  key pair " << k + 1 << ": " << server.catalogue().keyPairs()[k].appKey << "\n";
+  for (std::size_t k = 0; k < server.catalogue().keys().size(); ++k)
+    std::cerr << "  key pair " << k + 1 << ": " << server.catalogue().keys()[k].appKey << "\n";
 
   int received = 0;
   sigwait(&signals, &received);
   server.stop();
   std::cerr << "tessaly-sim: stopped; requests:";
-  for (int r = 0; r < tessaly::sim::kRouteCount; ++r) {
-    const auto route = static_cast<tessaly::sim::Route>(r);
-    if (server.requestCount(route) > 0)
-      std::cerr << " " << tessaly::sim::routeName(route) << "=" << server.requestCount(route);
-  }
+  for (const char* route : tessaly::sim::kRoutes)
+    if (server.requestCount(route) > 0) std::cerr << " " << route << "=" << server.requestCount(route);
   std::cerr << "\n";
   return 0;
 }

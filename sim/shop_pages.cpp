@@ -14,7 +14,7 @@ constexpr std::string_view kFillerBefore = "<!--filler:before-->";
 constexpr std::string_view kFillerAfter = "<!--filler:after-->";
 constexpr std::size_t kOversizedBytes = 560000;
 
-std::string pageHead(std::string_view title, const SimShop& shop, std::string_view pageType,
+std::string pageHead(std::string_view title, const Shop& shop, std::string_view pageType,
                      int page, int pageTotal) {
   std::string h;
   h += "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
@@ -44,10 +44,10 @@ std::string siteNav() {
          "href=\"#\">卖家中心</a></li><li><a href=\"#\">联系客服</a></li></ul>\n</div>\n";
 }
 
-std::string shopHeader(const Catalogue& catalogue, const SimShop& shop, const SimHosts& hosts,
+std::string shopHeader(const Catalogue& catalogue, const Shop& shop, const Hosts& hosts,
                        bool allItemsSelected) {
   const std::string base = "http://" + hosts.shop(shop.number);
-  const SimItem& first = catalogue.items()[shop.items.empty() ? 0 : shop.items.front()];
+  const Item& first = catalogue.items()[shop.items.empty() ? 0 : shop.items.front()];
   std::string h;
   h += "<div id=\"shop-head\">\n  <h1 class=\"shop-name\"><a href=\"" + base + "/\">" +
        shop.name + "</a></h1>\n";
@@ -63,7 +63,7 @@ std::string shopHeader(const Catalogue& catalogue, const SimShop& shop, const Si
   return h;
 }
 
-std::string categoryBox(const SimShop& shop, const SimHosts& hosts) {
+std::string categoryBox(const Shop& shop, const Hosts& hosts) {
   const std::string base = "http://" + hosts.shop(shop.number);
   std::string b = "<div class=\"box shop-category\">\n<h3>宝贝分类</h3>\n<ul>\n";
   b += "  <li><a href=\"" + base + "/search.htm?search=y\">查看所有宝贝</a></li>\n";
@@ -85,14 +85,14 @@ std::string categoryBox(const SimShop& shop, const SimHosts& hosts) {
   return b;
 }
 
-std::string thumbnail(const SimItem& item, const SimHosts& hosts, int side) {
+std::string thumbnail(const Item& item, const Hosts& hosts, int side) {
   const std::string side_ = std::to_string(side);
-  return "http://" + hosts.host("img") + item.itemImgs.front() + "_" + side_ + "x" + side_ + ".jpg";
+  return "http://" + hosts.host("img") + item.mainPictures.front() + "_" + side_ + "x" + side_ + ".jpg";
 }
 
 // One item cell in the markup of the shop's style.
-std::string itemCell(const SimShop& shop, const SimItem& item, bool showPrice, int sold,
-                     const SimHosts& hosts) {
+std::string itemCell(const Shop& shop, const Item& item, bool showPrice, int sold,
+                     const Hosts& hosts) {
   const std::string title = htmlEscape(item.title);
   const std::string link = "http://" + hosts.host("item") + "/item.htm?id=" + item.id;
   std::string c;
@@ -109,7 +109,7 @@ std::string itemCell(const SimShop& shop, const SimItem& item, bool showPrice, i
       c += "  </div>\n  <div class=\"sales\">最近成交<em>" + std::to_string(sold) +
            "</em>笔</div>\n</li>\n";
       break;
-    case PageStyle::Wangpu:
+    case PageStyle::Showcase:
       c += "<dl class=\"item \" data-id=\"" + item.id + "\">\n  <dt class=\"photo\">\n    <a href=\"" +
            link + "\" target=\"_blank\">\n      <img alt=\"" + title + "\"  data-ks-lazyload=\"" +
            thumbnail(item, hosts, 240) + "\" src=\"" + thumbnail(item, hosts, 240) +
@@ -141,14 +141,14 @@ std::string itemCell(const SimShop& shop, const SimItem& item, bool showPrice, i
 std::string listOpen(PageStyle style) {
   switch (style) {
     case PageStyle::Plain: return "<ul class=\"shop-list\">\n";
-    case PageStyle::Wangpu: return "<div class=\"shop-hesper-bd grid\">\n";
+    case PageStyle::Showcase: return "<div class=\"shop-hesper-bd grid\">\n";
     case PageStyle::Street: return "<ul class=\"item-list street\">\n";
   }
   return {};
 }
-std::string listClose(PageStyle style) { return style == PageStyle::Wangpu ? "</div>\n" : "</ul>\n"; }
+std::string listClose(PageStyle style) { return style == PageStyle::Showcase ? "</div>\n" : "</ul>\n"; }
 
-std::string resultAddress(const SimHosts& hosts, const SimShop& shop, const SimCategory* category,
+std::string resultAddress(const Hosts& hosts, const Shop& shop, const Category* category,
                           std::string_view categoryParam, int page) {
   const std::string base = "http://" + hosts.shop(shop.number) + "/search.htm?&";
   if (!category) return base + "pageNum=" + std::to_string(page);
@@ -157,7 +157,7 @@ std::string resultAddress(const SimHosts& hosts, const SimShop& shop, const SimC
 }
 
 // The bottom pager, modelled on the real one: numbered links, 下一页, and a form "到第 n 页".
-std::string pagination(const SimHosts& hosts, const SimShop& shop, const SimCategory* category,
+std::string pagination(const Hosts& hosts, const Shop& shop, const Category* category,
                        std::string_view categoryParam, int page, int pageTotal) {
   auto link = [&](int p) { return resultAddress(hosts, shop, category, categoryParam, p); };
   std::string b = "<div class=\"pagination\">\n";
@@ -192,7 +192,7 @@ std::string footer() {
 
 // Filler that blows a page past the size limit: a recommendation data block as shops
 // embed them, plain ASCII so that its length in GBK is its length here.
-std::string filler(std::size_t bytes, std::string_view name, const SimShop& shop) {
+std::string filler(std::size_t bytes, std::string_view name, const Shop& shop) {
   std::string f = "<script type=\"text/javascript\">\nvar " + std::string(name) + " = [\n";
   for (int n = 0; f.size() < bytes; ++n)
     f += "  {\"shop\":" + std::to_string(shop.number) + ",\"slot\":" + std::to_string(n) +
@@ -203,9 +203,9 @@ std::string filler(std::size_t bytes, std::string_view name, const SimShop& shop
 
 }  // namespace
 
-std::string shopResultPage(const Catalogue& catalogue, const SimShop& shop,
-                           const SimCategory* category, std::string_view categoryParam,
-                           int page, const SimHosts& hosts) {
+std::string shopResultPage(const Catalogue& catalogue, const Shop& shop,
+                           const Category* category, std::string_view categoryParam,
+                           int page, const Hosts& hosts) {
   const int pageTotal = catalogue.pageCount(shop, category);
   const std::size_t itemTotal = category ? category->items.size() : shop.items.size();
   const std::vector<int> onPage = catalogue.pageItems(shop, category, page);
@@ -215,7 +215,7 @@ std::string shopResultPage(const Catalogue& catalogue, const SimShop& shop,
   std::string p = pageHead(category ? category->name + "-" + shop.name : "所有宝贝-" + shop.name,
                            shop, "search", page, pageTotal);
   p += "<body class=\"shop-" + std::string(shop.style == PageStyle::Plain    ? "normal"
-                                           : shop.style == PageStyle::Wangpu ? "wangpu"
+                                           : shop.style == PageStyle::Showcase ? "wangpu"
                                                                              : "street") +
        "\">\n";
   p += siteNav() + shopHeader(catalogue, shop, hosts, category == nullptr);
@@ -255,7 +255,7 @@ std::string shopResultPage(const Catalogue& catalogue, const SimShop& shop,
   } else {
     p += listOpen(shop.style);
     for (int k = 0; k < static_cast<int>(onPage.size()); ++k) {
-      const SimItem& item = catalogue.items()[onPage[k]];
+      const Item& item = catalogue.items()[onPage[k]];
       p += itemCell(shop, item, k != missingPrice, (item.index * 37 + 11) % 300, hosts);
     }
     p += listClose(shop.style);
@@ -276,7 +276,7 @@ std::string shopResultPage(const Catalogue& catalogue, const SimShop& shop,
   return out;
 }
 
-std::string shopHomePage(const Catalogue& catalogue, const SimShop& shop, const SimHosts& hosts) {
+std::string shopHomePage(const Catalogue& catalogue, const Shop& shop, const Hosts& hosts) {
   std::string p = pageHead("首页-" + shop.name, shop, "index", 1, 1);
   p += "<body>\n" + siteNav() + shopHeader(catalogue, shop, hosts, false);
   p += "<div id=\"content\" class=\"layout grid-s5m0\">\n<div class=\"col-sub\">\n" +
@@ -285,7 +285,7 @@ std::string shopHomePage(const Catalogue& catalogue, const SimShop& shop, const 
        "！本店所有宝贝均为实物拍摄，下午4点前付款当天发货。</p>\n</div>\n";
   p += "<div class=\"box hot-items\">\n<h3>热卖宝贝</h3>\n<ul>\n";
   for (std::size_t k = 0; k < std::min<std::size_t>(8, shop.items.size()); ++k) {
-    const SimItem& item = catalogue.items()[shop.items[k]];
+    const Item& item = catalogue.items()[shop.items[k]];
     p += "  <li><a href=\"http://" + hosts.host("item") + "/item.htm?id=" + item.id +
          "\" target=\"_blank\"><img src=\"" + thumbnail(item, hosts, 160) + "\" /><span>" +
          htmlEscape(item.title) + "</span></a> <em>&yen;" + item.price + "</em></li>\n";
@@ -296,8 +296,8 @@ std::string shopHomePage(const Catalogue& catalogue, const SimShop& shop, const 
   return utf8ToGbk(p);
 }
 
-std::string itemPage(const Catalogue& catalogue, const SimItem* item, bool mall,
-                     const SimHosts& hosts) {
+std::string itemPage(const Catalogue& catalogue, const Item* item, bool mall,
+                     const Hosts& hosts) {
   const std::string site = mall ? "tmall.com天猫" : "淘宝网";
   std::string p = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"gbk\" />\n";
   if (!item) {
@@ -306,7 +306,7 @@ std::string itemPage(const Catalogue& catalogue, const SimItem* item, bool mall,
          "  <p>您可以：<a href=\"#\">去首页看看</a> 或 <a href=\"#\">搜索其他宝贝</a></p>\n</div>\n";
     return utf8ToGbk(p + footer() + "</body>\n</html>\n");
   }
-  const SimShop& shop = *catalogue.shop(item->shop);
+  const Shop& shop = *catalogue.shop(item->shop);
   const std::string title = htmlEscape(item->title);
   p += "<title>" + title + "-" + site + "</title>\n";
   p += "<meta name=\"keywords\" content=\"" + title + "\" />\n";

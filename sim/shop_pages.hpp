@@ -9,8 +9,13 @@
 namespace tessaly::sim {
 
 // Where the simulated services answer: "<label>.localhost:<port>".
-struct SimHosts {
-  int port = 0;
+struct Hosts {
+  explicit Hosts(int port = 0)
+      : port(port), item(host("item")), mall(host("mall")), picture(host("img")) {}
+  int port;
+  std::string item;     // item.localhost:P
+  std::string mall;     // mall.localhost:P
+  std::string picture;  // img.localhost:P
   std::string host(std::string_view label) const {
     return std::string(label) + ".localhost:" + std::to_string(port);
   }
@@ -19,13 +24,13 @@ struct SimHosts {
 
 // A result page of the shop's item search (category nullptr) or of one category.
 // `categoryParam` ("scid" or "catId") is the query name the page's own links use.
-std::string shopResultPage(const Catalogue& catalogue, const SimShop& shop,
-                           const SimCategory* category, std::string_view categoryParam,
-                           int page, const SimHosts& hosts);
-std::string shopHomePage(const Catalogue& catalogue, const SimShop& shop, const SimHosts& hosts);
+std::string shopResultPage(const Catalogue& catalogue, const Shop& shop,
+                           const Category* category, std::string_view categoryParam,
+                           int page, const Hosts& hosts);
+std::string shopHomePage(const Catalogue& catalogue, const Shop& shop, const Hosts& hosts);
 // An item page of the marketplace or of the mall; item nullptr gives the page a shopper
 // sees for an unknown or removed item.
-std::string itemPage(const Catalogue& catalogue, const SimItem* item, bool mall,
-                     const SimHosts& hosts);
+std::string itemPage(const Catalogue& catalogue, const Item* item, bool mall,
+                     const Hosts& hosts);
 
 }  // namespace tessaly::sim

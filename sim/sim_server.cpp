@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -20,6 +21,7 @@
 #include <httplib.h>
 
 #include "gateway.hpp"
+#include "sim_control.hpp"
 #include "pictures.hpp"
 #include "support/gbk.hpp"
 #include "vendor_pages.hpp"
@@ -29,8 +31,13 @@ namespace {
 
 constexpr std::size_t kCacheLimit = 20000;
 
+// Indices into kRoutes.
+enum Route { kHome, kSearch, kResult, kCategory, kItem, kGateway, kPicture, kKeys, kNews, kHelp, kUnknown };
+constexpr int kRouteCount = static_cast<int>(std::size(kRoutes));
+static_assert(kUnknown + 1 == kRouteCount);
+
 struct Answer {
-  Route route = Route::Unknown;
+  Route route = kUnknown;
   int status = 200;
   std::string contentType = "text/html;charset=GBK";
   std::shared_ptr<const std::string> body;
@@ -101,43 +108,39 @@ std::string notFoundPage() {
 
 }  // namespace
 
-std::string_view routeName(Route route) {
-  static constexpr std::array<std::string_view, kRouteCount> kNames = {
-      "shop-home", "shop-search", "shop-page", "category-page", "item-page", "mall-item-page",
-      "gateway",   "picture",     "key-list",  "news",          "help",      "unknown"};
-  return kNames[static_cast<int>(route)];
-}
+static constexpr std::pair<Fault, std::string_view> kFaultNames[] = {
+    {Fault::None, "none"},   {Fault::Hang, "hang"},         {Fault::Drop, "drop"},
+    {Fault::Empty, "empty"}, {Fault::Short, "short"},       {Fault::Truncate, "truncate"},
+    {Fault::MalformedXml, "malformed"}};
 
-static constexpr std::array<std::pair<FaultKind, std::string_view>, 7> kFaultNames = {{
-    {FaultKind::None, "none"},
-    {FaultKind::Hang, "hang"},
-    {FaultKind::Close, "close"},
-    {FaultKind::EmptyBody, "empty"},
-    {FaultKind::TruncatedBody, "truncated"},
-    {FaultKind::CutTransfer, "cut"},
-    {FaultKind::MalformedXml, "malformed"},
-}};
-
-bool parseFaultKind(std::string_view text, FaultKind& kind) {
-  for (const auto& [k, name] : kFaultNames)
+bool parseFault(std::string_view text, Fault& fault) {
+  for (const auto& [f, name] : kFaultNames)
     if (name == text) {
-      kind = k;
+      fault = f;
       return true;
     }
   return false;
 }
 
-std::string_view faultKindName(FaultKind kind) {
-  for (const auto& [k, name] : kFaultNames)
-    if (k == kind) return name;
+std::string_view faultName(Fault fault) {
+  for (const auto& [f, name] : kFaultNames)
+    if (f == fault) return name;
   return "none";
 }
 
 struct SimServer::Impl {
-  explicit Impl(SimOptions o) : options(std::move(o)), catalogue(options) {
+  explicit Impl(SimOptions o)
+      : options(std::move(o)),
+        catalogue(options.catalogue,
+                  PageQuirks{options.oversizedShop, options.shortPriceShop, options.duplicateShop}) {
     latencies["*"] = options.latencyMs;
     failing = options.failingKeys;
   }
+
+  struct FaultSetting {
+    Fault fault = Fault::None;
+    int times = -1;
+  };
 
   SimOptions options;
   Catalogue catalogue;
@@ -147,17 +150,19 @@ struct SimServer::Impl {
 
   mutable std::mutex mutex;  // guards everything below
   mutable std::condition_variable changed;
-  std::map<std::string, Fault, std::less<>> faults;
+  std::map<std::string, FaultSetting, std::less<>> faults;
   std::map<std::string, int, std::less<>> latencies;
-  std::vector<std::string> failing;
+  std::set<std::string> failing;
   long faultGeneration = 0;
   bool stopping = false;
-  std::array<long, kRouteCount> counters{};
+  std::array<int, kRouteCount> counters{};
+  std::unordered_map<std::string, int> targetCounts;
+  std::vector<std::string> gatewayKeys;
 
   std::mutex cacheMutex;
   std::unordered_map<std::string, std::shared_ptr<const std::string>> cache;
 
-  SimHosts hosts() const { return SimHosts{port}; }
+  Hosts hosts() const { return Hosts(port); }
 
   template <typename Make>
   std::shared_ptr<const std::string> cached(const std::string& key, Make make) {
@@ -173,16 +178,15 @@ struct SimServer::Impl {
 
   // The most specific setting for a host label: the label, "shop" for shops, "*".
   template <typename Map>
-  typename Map::mapped_type* settingFor(Map& map, const std::string& label) {
-    if (auto it = map.find(label); it != map.end()) return &it->second;
+  typename Map::iterator settingFor(Map& map, const std::string& label) {
+    if (auto it = map.find(label); it != map.end()) return it;
     if (shopNumber(label) > 0)
-      if (auto it = map.find("shop"); it != map.end()) return &it->second;
-    if (auto it = map.find("*"); it != map.end()) return &it->second;
-    return nullptr;
+      if (auto it = map.find("shop"); it != map.end()) return it;
+    return map.find("*");
   }
 
   Answer route(const std::string& label, const httplib::Request& req);
-  Answer shopAnswer(const SimShop& shop, const httplib::Request& req);
+  Answer shopAnswer(const Shop& shop, const httplib::Request& req);
   void handle(const httplib::Request& req, httplib::Response& res);
   // Waits up to `ms` unless the server stops; false when it stopped.
   bool pause(int ms) {
@@ -191,13 +195,13 @@ struct SimServer::Impl {
   }
 };
 
-Answer SimServer::Impl::shopAnswer(const SimShop& shop, const httplib::Request& req) {
+Answer SimServer::Impl::shopAnswer(const Shop& shop, const httplib::Request& req) {
   Answer a;
-  const SimHosts h = hosts();
+  const Hosts h = hosts();
   const std::string& path = req.path;
   const std::string shopKey = "shop" + std::to_string(shop.number);
   if (path == "/" || path == "/index.htm") {
-    a.route = Route::ShopHome;
+    a.route = kHome;
     a.body = cached(shopKey + "|home", [&] { return shopHomePage(catalogue, shop, h); });
     return a;
   }
@@ -206,16 +210,13 @@ Answer SimServer::Impl::shopAnswer(const SimShop& shop, const httplib::Request& 
     categoryId = path.substr(10, path.size() - 14);
     categoryParam = "catId";
   } else if (path == "/search.htm") {
-    if (!req.get_param_value("scid").empty()) {
-      categoryId = req.get_param_value("scid");
-      categoryParam = "scid";
-    }
-    if (!req.get_param_value("catId").empty()) {
-      categoryId = req.get_param_value("catId");
-      categoryParam = "catId";
-    }
+    // Both names reach any category; with both present, catId decides.
+    for (const char* name : {"scid", "catId"})
+      if (!req.get_param_value(name).empty()) {
+        categoryId = req.get_param_value(name);
+        categoryParam = name;
+      }
   } else {
-    a.route = Route::Unknown;
     a.status = 404;
     a.body = cached("404", notFoundPage);
     return a;
@@ -223,25 +224,24 @@ Answer SimServer::Impl::shopAnswer(const SimShop& shop, const httplib::Request& 
   const std::string pageText = req.get_param_value("pageNum");
   const int page = pageText.empty() ? 1 : std::max(0, std::atoi(pageText.c_str()));
   if (categoryParam.empty()) {
-    a.route = req.has_param("pageNum") ? Route::ShopPage : Route::ShopSearch;
-    a.body = cached(shopKey + "|p" + std::to_string(page), [&] {
-      return shopResultPage(catalogue, shop, nullptr, "", page, h);
-    });
+    a.route = req.has_param("pageNum") ? kResult : kSearch;
+    a.body = cached(shopKey + "|p" + std::to_string(page),
+                    [&] { return shopResultPage(catalogue, shop, nullptr, "", page, h); });
     return a;
   }
-  a.route = Route::CategoryPage;
+  a.route = kCategory;
   a.body = cached(shopKey + "|" + categoryParam + "=" + categoryId + "|p" + std::to_string(page), [&] {
-    const SimCategory* category = catalogue.findCategory(shop, categoryId);
+    const Category* found = catalogue.category(shop, categoryId);
     // An unknown category shows an empty result, as the real shops do.
-    const SimCategory unknown{categoryId, "宝贝分类", {}};
-    return shopResultPage(catalogue, shop, category ? category : &unknown, categoryParam, page, h);
+    const Category unknown{categoryId, categoryParam == "scid", "宝贝分类", {}};
+    return shopResultPage(catalogue, shop, found ? found : &unknown, categoryParam, page, h);
   });
   return a;
 }
 
 Answer SimServer::Impl::route(const std::string& label, const httplib::Request& req) {
   Answer a;
-  const SimHosts h = hosts();
+  const Hosts h = hosts();
   const std::string& path = req.path;
   auto notFound = [&](Route r) {
     a.route = r;
@@ -250,53 +250,53 @@ Answer SimServer::Impl::route(const std::string& label, const httplib::Request& 
     return a;
   };
   if (const int n = shopNumber(label); n > 0) {
-    const SimShop* shop = catalogue.shop(n);
-    return shop ? shopAnswer(*shop, req) : notFound(Route::Unknown);
+    const Shop* shop = catalogue.shop(n);
+    return shop ? shopAnswer(*shop, req) : notFound(kUnknown);
   }
   if (label == "item" || label == "mall") {
     const bool mall = label == "mall";
-    if (path != "/item.htm") return notFound(Route::Unknown);
-    a.route = mall ? Route::MallItemPage : Route::ItemPage;
+    if (path != "/item.htm") return notFound(kUnknown);
+    a.route = kItem;
     const std::string id = req.get_param_value("id");
-    a.body = cached(label + "|" + id, [&] { return itemPage(catalogue, catalogue.findItem(id), mall, h); });
+    a.body = cached(label + "|" + id, [&] { return itemPage(catalogue, catalogue.item(id), mall, h); });
     return a;
   }
   if (label == "gw") {
-    if (path != "/router/rest") return notFound(Route::Unknown);
-    a.route = Route::Gateway;
+    if (path != "/router/rest") return notFound(kUnknown);
+    a.route = kGateway;
     a.contentType = "text/xml;charset=UTF-8";
     a.xml = true;
-    QueryParams params(req.params.begin(), req.params.end());
-    std::vector<std::string> keys;
+    const QueryParams params(req.params.begin(), req.params.end());
+    std::set<std::string> keys;
     {
       std::lock_guard lock(mutex);
       keys = failing;
     }
     a.body = std::make_shared<const std::string>(answerRestRequest(
-        catalogue, params, keys, GatewayHosts{h.host("item"), h.host("img")}, req.target));
+        catalogue, params, keys, GatewayHosts{h.item, h.picture}, req.target));
     return a;
   }
   if (label == "vendor") {
     if (path == "/kvrt_api//app2.xml" || path == "/kvrt_api/app2.xml") {
-      a.route = Route::KeyList;
+      a.route = kKeys;
       a.contentType = "text/xml;charset=UTF-8";
       a.xml = true;
       a.body = cached("keys", [&] { return keyListDocument(catalogue); });
     } else if (path == "/news.html") {
-      a.route = Route::News;
+      a.route = kNews;
       a.body = cached("news", [&] { return newsPage(catalogue, h); });
     } else if (path == "/kvrthelp.html") {
-      a.route = Route::Help;
+      a.route = kHelp;
       a.body = cached("help", [&] { return helpPage(h); });
     } else {
-      return notFound(Route::Unknown);
+      return notFound(kUnknown);
     }
     return a;
   }
   if (label == "img") {
-    a.route = Route::Picture;
+    a.route = kPicture;
     std::string picture = path;
-    if (picture.starts_with("/missing/")) return notFound(Route::Picture);
+    if (picture.starts_with("/missing/")) return notFound(kPicture);
     if (picture.starts_with("/empty/")) {
       a.contentType = "image/jpeg";
       a.body = std::make_shared<const std::string>();
@@ -307,7 +307,7 @@ Answer SimServer::Impl::route(const std::string& label, const httplib::Request& 
       a.delayMs = options.slowPictureMs;
     }
     PictureFormat format;
-    if (!catalogue.findPicture(picture, format)) return notFound(Route::Picture);
+    if (!catalogue.findPicture(picture, format)) return notFound(kPicture);
     a.contentType = pictureContentType(format);
     a.body = cached("img|" + picture, [&] { return pictureBytes(format, picture); });
     return a;
@@ -315,38 +315,40 @@ Answer SimServer::Impl::route(const std::string& label, const httplib::Request& 
   if (path == "/") {
     a.contentType = "text/plain;charset=UTF-8";
     a.body = std::make_shared<const std::string>(
-        "tessaly-sim: ask with a Host name of " + h.shop(1) + ", " + h.host("item") + ", " +
-        h.host("mall") + ", " + h.host("gw") + ", " + h.host("vendor") + " or " + h.host("img") + "\n");
+        "tessaly-sim: ask with a Host name of " + h.shop(1) + ", " + h.item + ", " + h.mall + ", " +
+        h.host("gw") + ", " + h.host("vendor") + " or " + h.picture + "\n");
     return a;
   }
-  return notFound(Route::Unknown);
+  return notFound(kUnknown);
 }
 
 void SimServer::Impl::handle(const httplib::Request& req, httplib::Response& res) {
-  const std::string label = hostLabel(req.get_header_value("Host"));
+  const std::string hostHeader = req.get_header_value("Host");
+  const std::string label = hostLabel(hostHeader);
   Answer answer = route(label, req);
 
-  Fault fault;
+  Fault fault = Fault::None;
   int latency = 0;
   long generation = 0;
   {
     std::lock_guard lock(mutex);
-    ++counters[static_cast<int>(answer.route)];
-    if (Fault* f = settingFor(faults, label); f && f->kind != FaultKind::None) {
-      fault = *f;
+    ++counters[answer.route];
+    ++targetCounts[lower(hostHeader) + req.target];
+    if (answer.route == kGateway) gatewayKeys.push_back(req.get_param_value("app_key"));
+    if (auto f = settingFor(faults, label); f != faults.end()) {
+      fault = f->second.fault;
       // A fault that has spoiled its last answer gives way to the less specific ones.
-      if (f->times > 0 && --f->times == 0)
-        std::erase_if(faults, [f](const auto& entry) { return &entry.second == f; });
+      if (f->second.times > 0 && --f->second.times == 0) faults.erase(f);
     }
-    if (int* l = settingFor(latencies, label)) latency = *l;
+    if (auto l = settingFor(latencies, label); l != latencies.end()) latency = l->second;
     generation = faultGeneration;
   }
   changed.notify_all();
 
   if (latency + answer.delayMs > 0 && !pause(latency + answer.delayMs)) return;
 
-  switch (fault.kind) {
-    case FaultKind::Hang: {
+  switch (fault) {
+    case Fault::Hang: {
       // Held until the faults change, the server stops or the client gives up.
       const int fd = connectionSocket(req);
       std::unique_lock lock(mutex);
@@ -359,19 +361,19 @@ void SimServer::Impl::handle(const httplib::Request& req, httplib::Response& res
       }
       break;
     }
-    case FaultKind::Close:
+    case Fault::Drop:
       if (const int fd = connectionSocket(req); fd >= 0) ::shutdown(fd, SHUT_RDWR);
       return;
-    case FaultKind::EmptyBody:
+    case Fault::Empty:
       answer.body = std::make_shared<const std::string>();
       break;
-    case FaultKind::TruncatedBody:
+    case Fault::Short:
       answer.body = std::make_shared<const std::string>(answer.body->substr(0, answer.body->size() / 2));
       break;
-    case FaultKind::MalformedXml:
+    case Fault::MalformedXml:
       if (answer.xml) answer.body = std::make_shared<const std::string>(malformedXml(*answer.body));
       break;
-    case FaultKind::CutTransfer: {
+    case Fault::Truncate: {
       res.status = answer.status;
       auto body = answer.body;
       res.set_content_provider(body->size(), answer.contentType,
@@ -382,22 +384,18 @@ void SimServer::Impl::handle(const httplib::Request& req, httplib::Response& res
                                });
       return;
     }
-    case FaultKind::None:
+    case Fault::None:
       break;
   }
   res.status = answer.status;
   res.set_content(*answer.body, answer.contentType);
 }
 
-namespace {
-void controlAnswer(SimServer& server, const httplib::Request& req, httplib::Response& res);
-}
-
 SimServer::SimServer(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {
   // Hanging requests and kept-alive connections each hold a worker.
   impl_->server.new_task_queue = [] { return new httplib::ThreadPool(64); };
   impl_->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-    if (hostLabel(req.get_header_value("Host")) == "ctl") return controlAnswer(*this, req, res);
+    if (hostLabel(req.get_header_value("Host")) == "ctl") return serveControl(*this, req, res);
     impl_->handle(req, res);
   });
 }
@@ -435,21 +433,22 @@ void SimServer::stop() {
 
 int SimServer::port() const { return impl_->port; }
 const Catalogue& SimServer::catalogue() const { return impl_->catalogue; }
-SimHosts SimServer::hosts() const { return impl_->hosts(); }
+Hosts SimServer::hosts() const { return impl_->hosts(); }
 std::string SimServer::host(std::string_view label) const { return impl_->hosts().host(label); }
 
-std::string SimServer::envExports() const {
-  return "export TESSALY_ITEM_HOST=" + host("item") + "\n" +
-         "export TESSALY_MALL_ITEM_HOST=" + host("mall") + "\n" +
-         "export TESSALY_API_GATEWAY=http://" + host("gw") + "\n" +
-         "export TESSALY_VENDOR_SERVICE=http://" + host("vendor") + "\n";
+std::string SimServer::environmentExports() const {
+  const Hosts h = hosts();
+  return "export TESSALY_ITEM_HOST=" + h.item + "\n" + "export TESSALY_MALL_ITEM_HOST=" + h.mall +
+         "\n" + "export TESSALY_API_GATEWAY=http://" + h.host("gw") + "\n" +
+         "export TESSALY_VENDOR_SERVICE=http://" + h.host("vendor") + "\n";
 }
 
-void SimServer::setFault(std::string_view target, Fault fault) {
+void SimServer::setFault(std::string_view target, Fault fault, int times) {
   {
     std::lock_guard lock(impl_->mutex);
-    if (fault.times == 0) impl_->faults.erase(std::string(target));
-    else impl_->faults[std::string(target)] = fault;
+    if (target == "*") impl_->faults.clear();
+    if (times == 0) impl_->faults.erase(std::string(target));
+    else impl_->faults[std::string(target)] = {fault, times};
     ++impl_->faultGeneration;
   }
   impl_->changed.notify_all();
@@ -457,6 +456,7 @@ void SimServer::setFault(std::string_view target, Fault fault) {
 
 void SimServer::setLatency(std::string_view target, int milliseconds) {
   std::lock_guard lock(impl_->mutex);
+  if (target == "*") impl_->latencies.clear();
   impl_->latencies[std::string(target)] = std::max(0, milliseconds);
 }
 
@@ -471,85 +471,61 @@ void SimServer::clearFaults() {
   impl_->changed.notify_all();
 }
 
-void SimServer::setFailingKeys(std::vector<std::string> appKeys) {
+void SimServer::setFailingKeys(const std::set<std::string>& appKeys) {
   std::lock_guard lock(impl_->mutex);
-  impl_->failing = std::move(appKeys);
+  impl_->failing = appKeys;
 }
 
-std::vector<std::string> SimServer::failingKeys() const {
+std::set<std::string> SimServer::failingKeys() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->failing;
 }
 
-long SimServer::requestCount(Route route) const {
+namespace {
+int routeIndex(std::string_view route) {
+  for (int r = 0; r < kRouteCount; ++r)
+    if (kRoutes[r] == route) return r;
+  return -1;
+}
+}  // namespace
+
+int SimServer::requestCount(std::string_view route) const {
+  const int r = routeIndex(route);
   std::lock_guard lock(impl_->mutex);
-  return impl_->counters[static_cast<int>(route)];
+  return r < 0 ? 0 : impl_->counters[r];
 }
 
-long SimServer::totalRequests() const {
+int SimServer::targetCount(const std::string& hostAndTarget) const {
   std::lock_guard lock(impl_->mutex);
-  long total = 0;
-  for (long c : impl_->counters) total += c;
+  const auto it = impl_->targetCounts.find(lower(hostAndTarget.substr(0, hostAndTarget.find('/'))) +
+                                           hostAndTarget.substr(std::min(hostAndTarget.find('/'), hostAndTarget.size())));
+  return it == impl_->targetCounts.end() ? 0 : it->second;
+}
+
+std::vector<std::string> SimServer::gatewayKeys() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->gatewayKeys;
+}
+
+int SimServer::totalRequests() const {
+  std::lock_guard lock(impl_->mutex);
+  int total = 0;
+  for (int c : impl_->counters) total += c;
   return total;
 }
 
 void SimServer::resetCounters() {
   std::lock_guard lock(impl_->mutex);
   impl_->counters.fill(0);
+  impl_->targetCounts.clear();
+  impl_->gatewayKeys.clear();
 }
 
-bool SimServer::waitForRequests(Route route, long count, std::chrono::milliseconds timeout) const {
+bool SimServer::waitForRequests(std::string_view route, int count, std::chrono::milliseconds timeout) const {
+  const int r = routeIndex(route);
+  if (r < 0) return false;
   std::unique_lock lock(impl_->mutex);
-  return impl_->changed.wait_for(lock, timeout, [&] {
-    return impl_->counters[static_cast<int>(route)] >= count;
-  });
+  return impl_->changed.wait_for(lock, timeout, [&] { return impl_->counters[r] >= count; });
 }
 
-namespace {
-
-// ctl.localhost: the stand-alone program's run-time switches.
-//   /counters  /clear  /reset-counters  /fault?target=gw&kind=hang[&times=1]
-//   /latency?target=img&ms=200  /failing-keys?keys=k1,k2 (empty: none)
-void controlAnswer(SimServer& server, const httplib::Request& req, httplib::Response& res) {
-  std::string out = "ok\n";
-  if (req.path == "/counters") {
-    out.clear();
-    for (int r = 0; r < kRouteCount; ++r)
-      out += std::string(routeName(static_cast<Route>(r))) + " " +
-             std::to_string(server.requestCount(static_cast<Route>(r))) + "\n";
-    out += "total " + std::to_string(server.totalRequests()) + "\n";
-  } else if (req.path == "/clear") {
-    server.clearFaults();
-  } else if (req.path == "/reset-counters") {
-    server.resetCounters();
-  } else if (req.path == "/fault") {
-    Fault fault;
-    const std::string times = req.get_param_value("times");
-    if (!parseFaultKind(req.get_param_value("kind"), fault.kind)) {
-      res.status = 400;
-      out = "unknown fault kind\n";
-    } else {
-      fault.times = times.empty() ? -1 : std::atoi(times.c_str());
-      server.setFault(req.has_param("target") ? req.get_param_value("target") : "*", fault);
-    }
-  } else if (req.path == "/latency") {
-    server.setLatency(req.has_param("target") ? req.get_param_value("target") : "*",
-                      std::atoi(req.get_param_value("ms").c_str()));
-  } else if (req.path == "/failing-keys") {
-    std::vector<std::string> keys;
-    const std::string list = req.get_param_value("keys");
-    for (std::size_t start = 0; start < list.size();) {
-      const std::size_t comma = std::min(list.find(',', start), list.size());
-      if (comma > start) keys.push_back(list.substr(start, comma - start));
-      start = comma + 1;
-    }
-    server.setFailingKeys(keys);
-  } else {
-    res.status = 404;
-    out = "unknown control\n";
-  }
-  res.set_content(out, "text/plain;charset=UTF-8");
-}
-
-}  // namespace
 }  // namespace tessaly::sim

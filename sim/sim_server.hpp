@@ -1,15 +1,17 @@
 #pragma once
 // The simulated marketplace on one loopback port. Every outside service is told apart
-// by the request's Host name ("<label>.localhost:<port>"):
+// by the request's Host name ("<label>.localhost:<port>"; libcurl reaches every
+// *.localhost name on the loopback address without DNS):
 //   shopN   shop home, search and category result pages (GBK)
 //   item    item pages of the marketplace      mall    item pages of the mall
 //   gw      the REST gateway /router/rest      vendor  key list, news and help pages
 //   img     pictures                           ctl     run-time control (see tessaly-sim)
-// Faults, latencies and failing keys can be changed while it runs; every route counts
-// its requests. Starting it ignores SIGPIPE for the process: a client that goes away (or
-// a connection the simulator closes on purpose) must not end the program.
+// Faults, latencies and failing keys can be changed while it runs; requests are counted
+// per route and per target. Starting it ignores SIGPIPE for the process: a client that
+// goes away (or a connection the simulator closes on purpose) must not end the program.
 #include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,39 +21,44 @@
 
 namespace tessaly::sim {
 
-enum class Route {
-  ShopHome,      // shopN /
-  ShopSearch,    // shopN /search.htm?search=y (the page-count page)
-  ShopPage,      // shopN /search.htm?&pageNum=p
-  CategoryPage,  // shopN /category-<id>.htm, /search.htm?...&scid= or &catId=
-  ItemPage,      // item /item.htm?id=
-  MallItemPage,  // mall /item.htm?id=
-  Gateway,       // gw /router/rest
-  Picture,       // img /...
-  KeyList,       // vendor /kvrt_api//app2.xml
-  News,          // vendor /news.html
-  Help,          // vendor /kvrthelp.html
-  Unknown,       // anything else, unknown hosts included
-};
-inline constexpr int kRouteCount = static_cast<int>(Route::Unknown) + 1;
-std::string_view routeName(Route route);
-
-enum class FaultKind {
+// What can go wrong with a service.
+enum class Fault {
   None,
-  Hang,           // the request is read and never answered (until the faults change or stop)
-  Close,          // the connection is closed without an answer
-  EmptyBody,      // 200 with an empty body
-  TruncatedBody,  // 200 with the first half of the body (a consistent, shorter answer)
-  CutTransfer,    // the full length is announced, half is sent, then the connection closes
-  MalformedXml,   // XML answers (gateway, key list) are cut and closed with a stray end tag
+  Hang,          // the request is read and never answered (until the faults change or stop)
+  Drop,          // the connection is closed without an answer
+  Empty,         // 200 with an empty body
+  Short,         // 200 with the first half of the body (a consistent, shorter answer)
+  Truncate,      // the full length is announced, half the body is sent, the connection closes
+  MalformedXml,  // XML answers (gateway, key list) are cut and closed with a stray end tag
 };
-// "none", "hang", "close", "empty", "truncated", "cut", "malformed"; false when unknown.
-bool parseFaultKind(std::string_view text, FaultKind& kind);
-std::string_view faultKindName(FaultKind kind);
+// "none", "hang", "drop", "empty", "short", "truncate", "malformed"; false when unknown.
+bool parseFault(std::string_view text, Fault& fault);
+std::string_view faultName(Fault fault);
 
-struct Fault {
-  FaultKind kind = FaultKind::None;
-  int times = -1;  // how many answers it spoils (then it is gone); -1: until changed
+// The services, as named in fault and latency settings ("shopN" names one shop).
+inline constexpr const char* kServices[] = {"shop", "item", "mall", "gw", "vendor", "img"};
+// The routes requests are counted under.
+inline constexpr const char* kRoutes[] = {
+    "home",      // shopN /
+    "search",    // shopN /search.htm?search=y: the page-count page
+    "result",    // shopN /search.htm?&pageNum=p
+    "category",  // shopN /category-<id>.htm and /search.htm?...&scid= or &catId=
+    "item",      // item or mall /item.htm?id=
+    "gateway",   // gw /router/rest
+    "picture",   // img
+    "keys",      // vendor /kvrt_api//app2.xml
+    "news",      // vendor /news.html
+    "help",      // vendor /kvrthelp.html
+    "unknown"};
+
+struct SimOptions {
+  CatalogueOptions catalogue;
+  int latencyMs = 0;                  // added to every answer
+  std::set<std::string> failingKeys;  // app keys the gateway answers with a call-limit error
+  int oversizedShop = 0;              // shop whose listing pages exceed 512000 bytes
+  int shortPriceShop = 0;             // shop whose listing pages show one price fewer than items
+  int duplicateShop = 0;              // shop whose page 2 shows page 1's first item again
+  int slowPictureMs = 250;            // delay of the pictures under /slow/
 };
 
 class SimServer {
@@ -69,26 +76,33 @@ class SimServer {
   int port() const;
 
   const Catalogue& catalogue() const;
-  SimHosts hosts() const;
+  Hosts hosts() const;
   // "gw" -> "gw.localhost:<port>".
   std::string host(std::string_view label) const;
   // The shell exports that point the client at this server, one per line.
-  std::string envExports() const;
+  std::string environmentExports() const;
 
-  // A target is a host label ("shop2", "item", "mall", "gw", "vendor", "img"), "shop" for
-  // every shop or "*" for every host; the most specific setting wins.
-  void setFault(std::string_view target, Fault fault);
+  // A target is a service of kServices, "shopN" for one shop, or "*": the most specific
+  // setting wins, and setting "*" replaces every other setting of its kind. A fault with
+  // `times` >= 0 spoils that many answers and is then gone.
+  void setFault(std::string_view target, Fault fault, int times = -1);
+  void setLatency(int milliseconds) { setLatency("*", milliseconds); }
   void setLatency(std::string_view target, int milliseconds);
-  // Removes every fault and latency (back to the options' latency for all hosts).
+  // Removes every fault and latency (back to the options' latency for all).
   void clearFaults();
-  void setFailingKeys(std::vector<std::string> appKeys);
-  std::vector<std::string> failingKeys() const;
+  void setFailingKeys(const std::set<std::string>& appKeys);
+  std::set<std::string> failingKeys() const;
 
-  long requestCount(Route route) const;
-  long totalRequests() const;
+  // Requests per route of kRoutes, counted on arrival (hanging ones included).
+  int requestCount(std::string_view route) const;
+  // Requests for one exact Host and target ("shop1.localhost:P/search.htm?&pageNum=2").
+  int targetCount(const std::string& hostAndTarget) const;
+  // The app_key of every gateway request, in arrival order.
+  std::vector<std::string> gatewayKeys() const;
+  int totalRequests() const;
   void resetCounters();
   // Waits until `route` has counted at least `count` requests; false after `timeout`.
-  bool waitForRequests(Route route, long count, std::chrono::milliseconds timeout) const;
+  bool waitForRequests(std::string_view route, int count, std::chrono::milliseconds timeout) const;
 
  private:
   struct Impl;

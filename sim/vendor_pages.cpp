@@ -21,13 +21,13 @@ std::string page(std::string_view title, std::string_view body) {
 std::string keyListDocument(const Catalogue& catalogue) {
   std::string x = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<apps version=\"3.06\">\n";
   int n = 1;
-  for (const SimKeyPair& k : catalogue.keyPairs())
+  for (const KeyPair& k : catalogue.keys())
     x += "  <app id=\"" + std::to_string(n++) + "\" appkey=\"" + k.appKey + "\" appsecret=\"" +
          k.appSecret + "\" />\n";
   return x + "</apps>\n";
 }
 
-std::string newsPage(const Catalogue& catalogue, const SimHosts& hosts) {
+std::string newsPage(const Catalogue& catalogue, const Hosts& hosts) {
   std::string b;
   b += "<h2>最新动态</h2>\n<ul>\n";
   b += "<li><span class=\"date\">[公告]</span> V3.06 已发布：生成数据包时五个线程同时下载，"
@@ -41,7 +41,7 @@ std::string newsPage(const Catalogue& catalogue, const SimHosts& hosts) {
   b += "<li><span class=\"date\">[提示]</span> 价格可以按百分比统一调整，库存可以统一设置，"
        "方便新店快速上架。</li>\n</ul>\n";
   b += "<h2>演示店铺</h2>\n<p>当前连接的是离线演示市场，下面的地址可以直接复制到“商品地址”框中试用：</p>\n<ul>\n";
-  for (const SimShop& shop : catalogue.shops()) {
+  for (const Shop& shop : catalogue.shops()) {
     b += "<li>" + shop.name + "（" + std::string(styleName(shop.style)) + "，" +
          std::to_string(shop.items.size()) + "件宝贝）：店铺地址 <code>http://" +
          hosts.shop(shop.number) + "/</code>";
@@ -57,7 +57,7 @@ std::string newsPage(const Catalogue& catalogue, const SimHosts& hosts) {
   return page("最新动态", b);
 }
 
-std::string helpPage(const SimHosts& hosts) {
+std::string helpPage(const Hosts& hosts) {
   std::string b;
   b += "<h1>使用说明</h1>\n<p>本软件把任意店铺的宝贝复制成淘宝助理可以导入的数据包（CSV文件和图片文件夹），"
        "新店铺几分钟就能上架。整个过程分为三步：采集、配置、生成。</p>\n";

@@ -9,7 +9,7 @@
 namespace tessaly::sim {
 
 std::string keyListDocument(const Catalogue& catalogue);
-std::string newsPage(const Catalogue& catalogue, const SimHosts& hosts);
-std::string helpPage(const SimHosts& hosts);
+std::string newsPage(const Catalogue& catalogue, const Hosts& hosts);
+std::string helpPage(const Hosts& hosts);
 
 }  // namespace tessaly::sim

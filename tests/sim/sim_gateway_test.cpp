@@ -38,17 +38,17 @@ class SimGateway : public ::testing::Test {
     EXPECT_TRUE(doc.loadBytes(reply.body));
     return doc;
   }
-  const SimKeyPair& key(int k) const { return sim.catalogue().keyPairs().at(k); }
+  const KeyPair& key(int k) const { return sim.catalogue().keys().at(k); }
   SimServer sim{[] {
     SimOptions o;
-    o.shops = 1;
-    o.itemsPerShop = 30;
+    o.catalogue.shops = 1;
+    o.catalogue.itemsPerShop = 30;
     return o;
   }()};
 };
 
 TEST_F(SimGateway, ASignedRequestGetsTheWholeItem) {
-  const SimItem& item = sim.catalogue().items().at(1);  // has SKUs and property pictures
+  const Item& item = sim.catalogue().items().at(1);  // has SKUs and property pictures
   ASSERT_FALSE(item.skus.empty());
   const XmlDocument doc = answer(itemGetTarget(key(0).appKey, key(0).appSecret, item.id));
   const std::string at = "item_get_response/item/";
@@ -65,10 +65,10 @@ TEST_F(SimGateway, ASignedRequestGetsTheWholeItem) {
   EXPECT_EQ(doc.textAt(at + "skus/@1/price"), item.skus[0].price);
   EXPECT_EQ(doc.textAt(at + "skus/@1/quantity"), item.skus[0].quantity);
   EXPECT_EQ(doc.textAt(at + "skus/@1/properties"), item.skus[0].properties);
-  ASSERT_EQ(doc.childCount(at + "item_imgs"), static_cast<int>(item.itemImgs.size()));
-  EXPECT_EQ(doc.textAt(at + "item_imgs/@1/url"), "http://" + sim.host("img") + item.itemImgs[0]);
-  ASSERT_EQ(doc.childCount(at + "prop_imgs"), static_cast<int>(item.propImgs.size()));
-  EXPECT_EQ(doc.textAt(at + "prop_imgs/@1/properties"), item.propImgs[0].properties);
+  ASSERT_EQ(doc.childCount(at + "item_imgs"), static_cast<int>(item.mainPictures.size()));
+  EXPECT_EQ(doc.textAt(at + "item_imgs/@1/url"), "http://" + sim.host("img") + item.mainPictures[0]);
+  ASSERT_EQ(doc.childCount(at + "prop_imgs"), static_cast<int>(item.propertyPictures.size()));
+  EXPECT_EQ(doc.textAt(at + "prop_imgs/@1/properties"), item.propertyPictures[0].properties);
   // Only the fields asked for: no nick, no detail address.
   EXPECT_EQ(doc.textAt(at + "detail_url"), "");
   EXPECT_EQ(doc.childCount(at + "item_imgs/@1"), 1);
@@ -83,7 +83,7 @@ TEST_F(SimGateway, ASignedRequestGetsTheWholeItem) {
 }
 
 TEST_F(SimGateway, SomeDescriptionsComeAsCdata) {
-  const SimItem& item = sim.catalogue().items().at(4);
+  const Item& item = sim.catalogue().items().at(4);
   ASSERT_TRUE(item.descAsCdata);
   const std::string target = itemGetTarget(key(0).appKey, key(0).appSecret, item.id);
   EXPECT_NE(get(sim, "gw", target).body.find("<desc><![CDATA[<p"), std::string::npos);
@@ -91,7 +91,7 @@ TEST_F(SimGateway, SomeDescriptionsComeAsCdata) {
 }
 
 TEST_F(SimGateway, FieldsLimitTheAnswer) {
-  const SimItem& item = sim.catalogue().items().at(1);
+  const Item& item = sim.catalogue().items().at(1);
   const XmlDocument doc = answer(itemGetTarget(key(1).appKey, key(1).appSecret, item.id, "title,sku.price"));
   EXPECT_EQ(doc.childCount("item_get_response/item"), 2);
   EXPECT_EQ(doc.childCount("item_get_response/item/skus/@1"), 1);
@@ -122,7 +122,7 @@ TEST_F(SimGateway, BadRequestsGetThePlatformsErrorAnswers) {
     EXPECT_EQ(doc.textAt("@1/sub_code"), c.subCode);
     EXPECT_EQ(doc.textAt("@1/request_id").size(), 13u);
   }
-  EXPECT_EQ(sim.requestCount(Route::Gateway), static_cast<long>(cases.size()));
+  EXPECT_EQ(sim.requestCount("gateway"), static_cast<int>(cases.size()));
 }
 
 TEST_F(SimGateway, FailingKeysChangeWhileRunning) {

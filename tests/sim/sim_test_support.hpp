@@ -70,7 +70,7 @@ inline const std::vector<StylePatterns>& crawlerPatterns() {
       {PageStyle::Plain,
        "<a target=\"_blank\" href=\"(.*?)\" class=\"permalink\" style=\"\">\n(.*?)\n\\s*</a>",
        "&yen;</s><strong>(.*?)</strong>\n"},
-      {PageStyle::Wangpu, "<a class=\"item-name\" href=\".*?id=(.*?)\" target=\"_blank\">(.*?)</a>",
+      {PageStyle::Showcase, "<a class=\"item-name\" href=\".*?id=(.*?)\" target=\"_blank\">(.*?)</a>",
        "<span class=\"c-price\">(.*?)</span>"},
       {PageStyle::Street, "<a title=\"(.*?)\"  href=\".*?id=(.*?)\" target=\"_blank\">",
        utf8ToGbk("<strong>(.*?) 元</strong>")},
@@ -103,7 +103,7 @@ inline std::vector<ExpectedRow> crawlPage(std::string page, PageStyle* styleFoun
           row.id = textBetween(items.subMatch(i, 1), "id=", "&");
           row.title = items.subMatch(i, 2);
           break;
-        case PageStyle::Wangpu:
+        case PageStyle::Showcase:
           row.id = items.subMatch(i, 1);
           row.title = items.subMatch(i, 2);
           break;
