@@ -238,7 +238,7 @@ Item Catalogue::buildItem(const Shop& shop, int index) {
   }
 
   // Pictures: every recognised format turns up across the catalogue.
-  const int mainCount = r.between(1, 5);
+  const int mainCount = 2 + (index + 2) % 4;  // 4, 5, 2, 3, ...
   for (int k = 0; k < mainCount; ++k) {
     const PictureFormat format = kFormatCycle[(index + k) % kFormatCycle.size()];
     std::string path = "/bao/uploaded/i" + std::to_string(1 + (index + k) % 4) + "/" + item.id +
@@ -277,16 +277,15 @@ Item Catalogue::buildItem(const Shop& shop, int index) {
        "&amp;v=2\"></p>\r\n";
   if (index % 6 == 2)  // the same picture twice
     d += "<p><IMG src=\"" + host + dir + "d1.jpg\"></p>\r\n";
-  if (index % 4 == 1) {  // a picture that is not on the marketplace's own picture space
-    pictures_["/external/" + item.id + "/banner.jpg"] = PictureFormat::Jpeg;
-    d += "<p><img src=\"" + host + "/external/" + item.id + "/banner.jpg\"></p>\r\n";
-  }
-  switch (index % 13) {
-    case 5: d += "<p><img src=\"" + host + "/missing/" + item.id + "/lost.jpg\"></p>\r\n"; break;
-    case 6: d += "<p><img src=\"" + host + "/empty/" + item.id + "/blank.jpg\"></p>\r\n"; break;
-    case 7: d += "<p><img src=\"" + host + "/slow" + dir + "d1.jpg\"></p>\r\n"; break;
-    default: break;
-  }
+  // A picture that is not on the marketplace's own picture space.
+  pictures_["/ext/" + item.id + "_x.jpg"] = PictureFormat::Jpeg;
+  d += "<p><img alt=\"ext\" src=\"" + host + "/ext/" + item.id + "_x.jpg\"></p>\r\n";
+  if (index % 5 == 2)  // a picture that is gone
+    d += "<p><img src=\"" + host + "/taobao/missing/" + item.id + "_m.jpg\"></p>\r\n";
+  if (index % 13 == 6)
+    d += "<p><img src=\"" + host + "/imgextra/taobao/empty/" + item.id + "_e.jpg\"></p>\r\n";
+  if (index % 13 == 7)
+    d += "<p><img src=\"" + host + "/slow" + dir + "d1.jpg\"></p>\r\n";
   d += "<p style=\"color:#999\">温馨提示：图片均为实物拍摄, 因显示器不同可能略有色差。</p>";
   item.descAsCdata = index % 5 == 4;
   return item;

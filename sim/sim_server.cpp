@@ -296,8 +296,8 @@ Answer SimServer::Impl::route(const std::string& label, const httplib::Request& 
   if (label == "img") {
     a.route = kPicture;
     std::string picture = path;
-    if (picture.starts_with("/missing/")) return notFound(kPicture);
-    if (picture.starts_with("/empty/")) {
+    if (picture.find("/missing/") != std::string::npos) return notFound(kPicture);
+    if (picture.find("/empty/") != std::string::npos) {
       a.contentType = "image/jpeg";
       a.body = std::make_shared<const std::string>();
       return a;

@@ -4,6 +4,7 @@
 #include <pugixml.hpp>
 
 #include "sim/sim_test_support.hpp"
+#include "openapi/signing.hpp"
 #include "support/xml_document.hpp"
 
 namespace tessaly::sim {
@@ -80,6 +81,17 @@ TEST_F(SimGateway, ASignedRequestGetsTheWholeItem) {
     EXPECT_NE(desc.find(piece), std::string::npos) << piece;
   EXPECT_NE(desc.find(gbk("/imgextra/taobao/细节图/")), std::string::npos);
   EXPECT_EQ(desc.find("@IMGHOST@"), std::string::npos);
+}
+
+TEST_F(SimGateway, TheClientsOwnRequestIsAccepted) {
+  EXPECT_EQ(testing::kItemFields, itemFieldList);
+  const Item& item = sim.catalogue().items().at(2);
+  const std::string base = "http://" + sim.host("gw");
+  const std::string url = buildItemGetUrl(base, item.id, key(1).appKey, key(1).appSecret);
+  const XmlDocument doc = answer(replaceAll(url.substr(base.size()), " ", "%20"));
+  EXPECT_EQ(doc.textAt("@1/msg"), "");
+  EXPECT_EQ(doc.textAt("item_get_response/item/title"), gbk(xmlEscape(item.title)));
+  EXPECT_EQ(sim.gatewayKeys(), std::vector<std::string>{key(1).appKey});
 }
 
 TEST_F(SimGateway, SomeDescriptionsComeAsCdata) {
