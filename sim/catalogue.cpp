@@ -238,15 +238,18 @@ Item Catalogue::buildItem(const Shop& shop, int index) {
   }
 
   // Pictures: every recognised format turns up across the catalogue.
-  const int mainCount = 2 + (index + 2) % 4;  // 4, 5, 2, 3, ...
-  for (int k = 0; k < mainCount; ++k) {
+  constexpr int kMainPictures = 4;
+  for (int k = 0; k < kMainPictures; ++k) {
+    if (k == kMainPictures - 1 && index % 17 == 9) {  // one that is gone
+      item.mainPictures.push_back("/missing/bao/uploaded/" + item.id + "_" + std::to_string(k + 1) + ".jpg");
+      break;
+    }
     const PictureFormat format = kFormatCycle[(index + k) % kFormatCycle.size()];
     std::string path = "/bao/uploaded/i" + std::to_string(1 + (index + k) % 4) + "/" + item.id +
                        "_" + std::to_string(k + 1) + "." + extensionOf(format);
     pictures_[path] = format;
     item.mainPictures.push_back(path);
   }
-  if (index % 17 == 9) item.mainPictures.push_back("/missing/bao/uploaded/" + item.id + "_9.jpg");
   for (const auto& c : colours) {
     std::string path = "/bao/uploaded/i2/" + item.id + "_c" + std::to_string(c.vid) + ".jpg";
     pictures_[path] = PictureFormat::Jpeg;
