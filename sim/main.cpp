@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
                "(shopN.localhost, item.localhost, mall.localhost, gw.localhost, "
                "vendor.localhost, img.localhost; ctl.localhost switches faults while running)."};
   SimOptions options;
+  options.slowPictureMs = 250;  // the demo shows a slow picture now and then
   int port = 0;
   bool printEnv = false;
   std::string failingKeys;

@@ -58,7 +58,7 @@ struct SimOptions {
   int oversizedShop = 0;              // shop whose listing pages exceed 512000 bytes
   int shortPriceShop = 0;             // shop whose listing pages show one price fewer than items
   int duplicateShop = 0;              // shop whose page 2 shows page 1's first item again
-  int slowPictureMs = 250;            // delay of the pictures under /slow/
+  int slowPictureMs = 0;              // delay of the pictures under /slow/ (tessaly-sim: 250)
 };
 
 class SimServer {

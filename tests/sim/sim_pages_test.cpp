@@ -4,6 +4,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "sim/sim_test_support.hpp"
@@ -30,6 +31,7 @@ class SimPages : public ::testing::Test {
     o.catalogue.seed = 7;
     o.catalogue.shops = 3;  // one shop per page style
     o.catalogue.itemsPerShop = 70;
+    o.slowPictureMs = 200;
     return o;
   }()};
 };
@@ -242,7 +244,9 @@ TEST_F(SimPages, PictureAddressesFailAsTheyAreMeantTo) {
   const auto empty = get(sim, "img", "/empty/" + item.id + "/blank.jpg");
   EXPECT_EQ(empty.status, 200);
   EXPECT_TRUE(empty.body.empty());
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(detectPictureType(get(sim, "img", "/slow/imgextra/taobao/" + item.id + "/d1.jpg").body), "jpg");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   EXPECT_EQ(detectPictureType(get(sim, "img", item.mainPictures.front() + "_160x160.jpg").body),
             detectPictureType(get(sim, "img", item.mainPictures.front()).body));
   EXPECT_EQ(sim.requestCount("picture"), 7);
