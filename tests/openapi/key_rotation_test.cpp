@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
 
 #include "openapi/key_list.hpp"
@@ -42,8 +43,17 @@ class KeyRotationTest : public ::testing::Test {
   std::vector<AppKeyPair> keys;
   std::string gateway;
   std::atomic<int32_t> nextKeyIndex{1};
+  // The rotation logs from the fetching thread while a test's stopper thread watches.
+  std::mutex linesMutex;
   std::vector<std::string> lines;
-  std::function<void(const std::string&)> log = [this](const std::string& l) { lines.push_back(l); };
+  std::function<void(const std::string&)> log = [this](const std::string& l) {
+    std::lock_guard lock(linesMutex);
+    lines.push_back(l);
+  };
+  std::size_t lineCount() {
+    std::lock_guard lock(linesMutex);
+    return lines.size();
+  }
 };
 
 const std::string kFailed = gbk("线程：2  通过当前App参数调用'淘宝官方接口'失败！正在尝试下一组App\r\n");
@@ -113,7 +123,7 @@ TEST_F(KeyRotationTest, PauseHoldsTheLoopAndStopEndsItsSleep) {
   XmlDocument answer;
   RunControl control;
   std::thread stopper([&] {
-    while (lines.size() < 3) std::this_thread::yield();  // the busy line: now asleep
+    while (lineCount() < 3) std::this_thread::yield();  // the busy line: now asleep
     control.pause();
     control.stop();
   });
