@@ -288,21 +288,4 @@ void ConfigPage::saveOptions() {
   }
 }
 
-RunSettings ConfigPage::runSettings(const OptionsStore& store) {
-  const Options o = store.snapshot();
-  RunSettings settings;
-  settings.record.adjustPrice = o.adjustPrice;
-  settings.record.pricePercent = o.pricePercent;
-  settings.record.priceDecimals = o.priceDecimals;
-  settings.record.unifyStock = o.unifyStock;
-  settings.record.stockValue = o.stockValue;
-  settings.record.packageVersion = o.packageVersion;
-  settings.record.replacements = {{{o.replaceFrom1, o.replaceTo1}, {o.replaceFrom2, o.replaceTo2},
-                                   {o.replaceFrom3, o.replaceTo3}}};
-  settings.downloadDescPictures = o.downloadDescPictures;
-  settings.hostedPicturesOnly = o.hostedPicturesOnly;
-  settings.pictureFailureMode = store.activePictureFailureMode();
-  return settings;
-}
-
 }  // namespace tessaly

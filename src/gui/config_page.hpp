@@ -4,7 +4,7 @@
 // picture failure mode waits for "保存配置".
 #include <QWidget>
 
-#include "package/batch_runner.hpp"
+#include <string>
 
 class QButtonGroup;
 class QCheckBox;
@@ -29,8 +29,6 @@ class ConfigPage : public QWidget {
   void loadOptions();
   // "保存配置": writes the store to the file and tells the user how it went.
   void saveOptions();
-  // What a batch reads, taken from the store at the moment of use (any thread).
-  static RunSettings runSettings(const OptionsStore& store);
 
  private:
   void buildLayout();

@@ -22,11 +22,13 @@ void GatherPage::createRunner(std::function<RunSettings()> settings) {
   hooks.completed = [this](const BatchSummary& summary) {
     channel_.postAndWait([this, summary] { runCompleted(summary); });
   };
-  hooks.stateChanged = [this](BatchState state) {
+  // Reports from a worker arrive late; by then a new run may have started. The buttons
+  // show the runner's state as it is when the report is handled.
+  hooks.stateChanged = [this](BatchState) {
     if (QThread::currentThread() == thread())
-      applyBatchState(state);
+      applyBatchState(runner_->state());
     else
-      channel_.post([this, state] { applyBatchState(state); });
+      channel_.post([this] { applyBatchState(runner_->state()); });
   };
   runner_ = std::make_unique<BatchRunner>(session_.state, session_.items, session_.log, std::move(hooks));
 }

@@ -16,6 +16,7 @@
 #include "gui/housekeeping.hpp"
 #include "gui/navigation_bar.hpp"
 #include "gui/session.hpp"
+#include "package/run_settings.hpp"
 
 namespace tessaly {
 namespace {
@@ -44,7 +45,7 @@ MainWindow::MainWindow(Session& session, Prompts& prompts, QWidget* parent)
   startPage_ = new StartPage(prompts_, pages_);
   configPage_ = new ConfigPage(session_.options, optionsFilePath(session_.runDirectory), prompts_, pages_);
   gatherPage_ = new GatherPage(
-      session_, prompts_, [&options = session_.options] { return ConfigPage::runSettings(options); }, pages_);
+      session_, prompts_, [&options = session_.options] { return runSettingsFrom(options); }, pages_);
   helpPage_ = new HelpPage(prompts_, pages_);
   pages_->addWidget(startPage_);
   pages_->addWidget(gatherPage_);

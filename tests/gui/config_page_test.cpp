@@ -8,6 +8,7 @@
 
 #include "config/options_file.hpp"
 #include "gui/config_page.hpp"
+#include "package/run_settings.hpp"
 #include "gui_fixture.hpp"
 #include "support/file_io.hpp"
 
@@ -56,7 +57,7 @@ TEST_F(ConfigPageTest, EditsApplyAtOnceExceptTheFailureModeWhichWaitsForTheSave)
   find<QLineEdit>("编辑框4")->setText(QStringLiteral("120"));
   find<QRadioButton>("单选框1")->setChecked(true);
   find<QComboBox>("组合框1")->setCurrentIndex(0);
-  RunSettings now = ConfigPage::runSettings(session->options);
+  RunSettings now = runSettingsFrom(session->options);
   EXPECT_EQ(now.record.pricePercent, "120");
   EXPECT_EQ(now.record.packageVersion, 4);
   EXPECT_TRUE(now.downloadDescPictures);
@@ -66,7 +67,7 @@ TEST_F(ConfigPageTest, EditsApplyAtOnceExceptTheFailureModeWhichWaitsForTheSave)
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].title, QStringLiteral("提示"));
   EXPECT_EQ(prompts.messages[0].text, QStringLiteral("已经保存！"));
-  EXPECT_EQ(ConfigPage::runSettings(session->options).pictureFailureMode, 1);
+  EXPECT_EQ(runSettingsFrom(session->options).pictureFailureMode, 1);
 }
 
 TEST_F(ConfigPageTest, SavedOptionsComeBackAfterARestart) {
@@ -108,7 +109,7 @@ TEST_F(ConfigPageTest, SavedOptionsComeBackAfterARestart) {
   EXPECT_EQ(textOf("编辑框5"), QStringLiteral("30"));
   for (const auto& [name, value] : fields) EXPECT_EQ(textOf(name), QString::fromUtf8(value)) << name;
   EXPECT_TRUE(find<QRadioButton>("单选框1")->isChecked());
-  EXPECT_EQ(ConfigPage::runSettings(session->options).record.packageVersion, 4);
+  EXPECT_EQ(runSettingsFrom(session->options).record.packageVersion, 4);
 }
 
 TEST_F(ConfigPageTest, AFailedSaveIsNotReportedAsSaved) {
