@@ -185,9 +185,14 @@ void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason) {
 void MainWindow::startMemoryTrim() { memoryTrim_.start(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // The close box only hides the window; running work goes on and the tray brings it back.
+  // The close box only hides the window; running work goes on and the tray brings it
+  // back. A desktop without a tray could never bring it back, so there the window only
+  // goes down to the task bar.
   event->ignore();
-  hide();
+  if (trayIcon_ && trayAvailable_)
+    hide();
+  else
+    showMinimized();
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -46,6 +46,8 @@ class MainWindow : public QMainWindow {
   void requestExit();
   // Adds the tray icon with the window's caption as its tip.
   void installTrayIcon();
+  // Whether the desktop shows tray icons (asked of the desktop unless set).
+  void setTrayAvailable(bool available) { trayAvailable_ = available; }
   void removeTrayIcon();
   // Returns memory the process does not use to the system every 3 seconds.
   void startMemoryTrim();
@@ -88,6 +90,7 @@ class MainWindow : public QMainWindow {
   QPointer<ExitConfirmWindow> exitConfirm_;
   QTimer memoryTrim_;
   Banner banner_ = Banner::Start;
+  bool trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
 };
 
 }  // namespace tessaly

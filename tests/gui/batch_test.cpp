@@ -126,6 +126,7 @@ TEST_F(BatchTest, TheSavePathStaysPutWhileARunIsUnderWay) {
 
 TEST_F(BatchTest, ClosingTheWindowDuringARunLeavesItRunning) {
   listCatalogueItems(2);
+  window->setTrayAvailable(true);
   click("开始");
   window->close();
   EXPECT_FALSE(window->isVisible());

@@ -87,6 +87,7 @@ TEST_F(StartupTest, WithoutTheKeyListTheUserIsToldAndTheProgramEnds) {
 TEST_F(StartupTest, ClosingHidesAndTheTrayBringsTheWindowBack) {
   ASSERT_EQ(startUp(), StartupResult::Ready);
   listCatalogueItems(2);
+  window->setTrayAvailable(true);
 
   EXPECT_FALSE(window->close());
   EXPECT_FALSE(window->isVisible());
@@ -102,6 +103,14 @@ TEST_F(StartupTest, ClosingHidesAndTheTrayBringsTheWindowBack) {
   EXPECT_FALSE(window->isVisible());
   emit window->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(StartupTest, WithoutATrayClosingOnlyMinimises) {
+  ASSERT_EQ(startUp(), StartupResult::Ready);
+  window->setTrayAvailable(false);
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isMinimized());
 }
 
 TEST_F(StartupTest, ExitAsksFirstAndCancelKeepsEverythingRunning) {
