@@ -27,15 +27,17 @@ QTextBrowser* makeBrowser(const char* name, Prompts& prompts, QWidget* parent) {
   browser->setObjectName(QString::fromUtf8(name));
   // Links leave the program: the desktop's browser opens them.
   browser->setOpenLinks(false);
-  QObject::connect(browser, &QTextBrowser::anchorClicked, browser, [browser, &prompts](const QUrl& link) {
-    prompts.openExternally(browser->document()->baseUrl().resolved(link));
-  });
+  QObject::connect(browser, &QTextBrowser::anchorClicked, browser,
+                   [browser, &prompts](const QUrl& link) {
+                     prompts.openExternally(browser->document()->baseUrl().resolved(link));
+                   });
   return browser;
 }
 
 }  // namespace
 
-PageLoader::PageLoader(QTextBrowser* browser, QObject* parent) : QObject(parent), browser_(browser) {}
+PageLoader::PageLoader(QTextBrowser* browser, QObject* parent)
+    : QObject(parent), browser_(browser) {}
 
 PageLoader::~PageLoader() {
   cancel_.cancel();
@@ -118,6 +120,8 @@ void HelpPage::loadVendorPages(const std::string& vendorService) {
   helpLoader_->load(vendorService + "/kvrthelp.html");
 }
 
-void HelpPage::setBrowserHeight(int height) { help_->resize(help_->width(), height); }
+void HelpPage::setBrowserHeight(int height) {
+  help_->resize(help_->width(), height);
+}
 
 }  // namespace tessaly

@@ -22,7 +22,9 @@
 namespace tessaly {
 namespace {
 
-QLabel* label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
+QLabel* label(const QString& text, QWidget* parent) {
+  return new QLabel(text, parent);
+}
 
 QLineEdit* box(const char* name, int width, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -61,11 +63,14 @@ QHBoxLayout* indented(int indent) {
   return row;
 }
 
-std::string text(const QLineEdit* edit) { return toGbk(edit->text()); }
+std::string text(const QLineEdit* edit) {
+  return toGbk(edit->text());
+}
 
 }  // namespace
 
-ConfigPage::ConfigPage(OptionsStore& store, std::string optionsPath, Prompts& prompts, QWidget* parent)
+ConfigPage::ConfigPage(OptionsStore& store, std::string optionsPath, Prompts& prompts,
+                       QWidget* parent)
     : QWidget(parent), store_(store), optionsPath_(std::move(optionsPath)), prompts_(prompts) {
   setObjectName(QStringLiteral("ConfigPage"));
   buildLayout();
@@ -85,7 +90,8 @@ void ConfigPage::buildLayout() {
   failureMode_ = new QComboBox(sheet);
   failureMode_->setObjectName(QStringLiteral("组合框1"));
   failureMode_->setFixedWidth(184);
-  for (int mode = 1; mode <= 3; ++mode) failureMode_->addItem(fromGbk(pictureFailureModeText(mode)));
+  for (int mode = 1; mode <= 3; ++mode)
+    failureMode_->addItem(fromGbk(pictureFailureModeText(mode)));
   failureMode_->setCurrentIndex(-1);
   adjustPrice_ = checkBox("选择框1", "价格调整", sheet);
   pricePercent_ = box("编辑框4", 32, sheet);
@@ -118,8 +124,12 @@ void ConfigPage::buildLayout() {
   grid->setColumnMinimumWidth(0, 90);
   grid->setColumnStretch(1, 1);
   int row = 0;
-  auto caption = [&](const char* text) { grid->addWidget(sectionCaption(text, sheet), row, 0, Qt::AlignVCenter); };
-  auto rule = [&] { grid->addWidget(sectionRule(sheet), row++, 1, Qt::AlignVCenter | Qt::AlignLeft); };
+  auto caption = [&](const char* text) {
+    grid->addWidget(sectionCaption(text, sheet), row, 0, Qt::AlignVCenter);
+  };
+  auto rule = [&] {
+    grid->addWidget(sectionRule(sheet), row++, 1, Qt::AlignVCenter | Qt::AlignLeft);
+  };
   auto controls = [&](QHBoxLayout* line) { grid->addLayout(line, row++, 1); };
 
   caption("宝贝图片选项");
@@ -174,9 +184,10 @@ void ConfigPage::buildLayout() {
   note->setObjectName(QStringLiteral("分组框1"));
   auto* noteLayout = new QVBoxLayout(note);
   noteLayout->setContentsMargins(10, 6, 10, 6);
-  noteLayout->addWidget(label(QStringLiteral("说明： 替换只是简单的替换，比如QQ、手机号等\n"
-                                             "       替换的对象是 宝贝标题跟宝贝描述信息里面的内容"),
-                              note));
+  noteLayout->addWidget(
+      label(QStringLiteral("说明： 替换只是简单的替换，比如QQ、手机号等\n"
+                           "       替换的对象是 宝贝标题跟宝贝描述信息里面的内容"),
+            note));
   auto* noteRow = indented(14);
   noteRow->addWidget(note);
   noteRow->addStretch(1);
@@ -225,8 +236,10 @@ void ConfigPage::connectEdits() {
   onText(pricePercent_, &Options::pricePercent);
   onText(priceDecimals_, &Options::priceDecimals);
   onText(stockValue_, &Options::stockValue);
-  std::string Options::* const froms[3] = {&Options::replaceFrom1, &Options::replaceFrom2, &Options::replaceFrom3};
-  std::string Options::* const tos[3] = {&Options::replaceTo1, &Options::replaceTo2, &Options::replaceTo3};
+  std::string Options::*const froms[3] = {&Options::replaceFrom1, &Options::replaceFrom2,
+                                          &Options::replaceFrom3};
+  std::string Options::*const tos[3] = {&Options::replaceTo1, &Options::replaceTo2,
+                                        &Options::replaceTo3};
   for (int i = 0; i < 3; ++i) {
     onText(replaceFrom_[i], froms[i]);
     onText(replaceTo_[i], tos[i]);
@@ -235,7 +248,8 @@ void ConfigPage::connectEdits() {
   // The combo's choice is only a selection until it is saved: the store's active mode,
   // which the workers read, changes only through loading and saving.
   connect(failureMode_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (!showing_) store_.set(&Options::pictureFailureMode, index < 0 ? int(kNoPictureFailureMode) : index + 1);
+    if (!showing_)
+      store_.set(&Options::pictureFailureMode, index < 0 ? int(kNoPictureFailureMode) : index + 1);
   });
   connect(version4_, &QRadioButton::toggled, this, [this](bool on) {
     if (!showing_) store_.set(&Options::packageVersion, on ? 4 : 5);
@@ -249,7 +263,8 @@ void ConfigPage::showOptions() {
   downloadDesc_->setChecked(o.downloadDescPictures);
   hostedOnly_->setChecked(o.hostedPicturesOnly);
   hostedOnly_->setEnabled(o.downloadDescPictures);
-  failureMode_->setCurrentIndex(o.pictureFailureMode >= 1 && o.pictureFailureMode <= 3 ? o.pictureFailureMode - 1 : -1);
+  failureMode_->setCurrentIndex(
+      o.pictureFailureMode >= 1 && o.pictureFailureMode <= 3 ? o.pictureFailureMode - 1 : -1);
   adjustPrice_->setChecked(o.adjustPrice);
   pricePercent_->setText(fromGbk(o.pricePercent));
   priceDecimals_->setText(fromGbk(o.priceDecimals));
@@ -283,7 +298,8 @@ void ConfigPage::saveOptions() {
       prompts_.message(this, QString(), QStringLiteral("请设置图片下载失败处理方式"));
       return;
     case SaveOptionsResult::Outcome::WriteFailed:
-      prompts_.message(this, QStringLiteral("提示"), QStringLiteral("配置保存失败，请检查程序目录是否可写！"));
+      prompts_.message(this, QStringLiteral("提示"),
+                       QStringLiteral("配置保存失败，请检查程序目录是否可写！"));
       return;
   }
 }

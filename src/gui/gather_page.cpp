@@ -32,7 +32,8 @@ QPushButton* makeButton(const char* name, const char* caption, QSize size, QWidg
 }
 
 // A caption in a framed box in front of an edit box ("商品地址：", "保存路径：").
-QFrame* captionBox(const char* boxName, const char* labelName, const QString& text, QLabel** label, QWidget* parent) {
+QFrame* captionBox(const char* boxName, const char* labelName, const QString& text, QLabel** label,
+                   QWidget* parent) {
   auto* box = new QFrame(parent);
   box->setObjectName(QString::fromUtf8(boxName));
   box->setFixedSize(116, 30);
@@ -54,25 +55,34 @@ QFrame* captionBox(const char* boxName, const char* labelName, const QString& te
 
 QString GatherPage::placeholder(AddressMode mode) {
   switch (mode) {
-    case AddressMode::Single: return QStringLiteral("请输入宝贝地址");
-    case AddressMode::List: return QStringLiteral("请输入列表地址");
-    case AddressMode::Shop: return QStringLiteral("请输入店铺地址");
-    case AddressMode::None: break;
+    case AddressMode::Single:
+      return QStringLiteral("请输入宝贝地址");
+    case AddressMode::List:
+      return QStringLiteral("请输入列表地址");
+    case AddressMode::Shop:
+      return QStringLiteral("请输入店铺地址");
+    case AddressMode::None:
+      break;
   }
   return {};
 }
 
 QString GatherPage::addressCaption(AddressMode mode) {
   switch (mode) {
-    case AddressMode::Single: return QStringLiteral("宝贝地址：");
-    case AddressMode::List: return QStringLiteral("列表地址：");
-    case AddressMode::Shop: return QStringLiteral("店铺地址：");
-    case AddressMode::None: break;
+    case AddressMode::Single:
+      return QStringLiteral("宝贝地址：");
+    case AddressMode::List:
+      return QStringLiteral("列表地址：");
+    case AddressMode::Shop:
+      return QStringLiteral("店铺地址：");
+    case AddressMode::None:
+      break;
   }
   return QStringLiteral("商品地址：");
 }
 
-GatherPage::GatherPage(Session& session, Prompts& prompts, std::function<RunSettings()> settings, QWidget* parent)
+GatherPage::GatherPage(Session& session, Prompts& prompts, std::function<RunSettings()> settings,
+                       QWidget* parent)
     : QWidget(parent), session_(session), prompts_(prompts) {
   setObjectName(QStringLiteral("GatherPage"));
   model_ = new ItemListModel(session_.items, this);
@@ -99,7 +109,8 @@ GatherPage::~GatherPage() {
 void GatherPage::buildLayout() {
   auto* addressRow = new QHBoxLayout;
   addressRow->setSpacing(0);
-  addressRow->addWidget(captionBox("图片框2", "透明标签1", addressCaption(AddressMode::None), &addressLabel_, this));
+  addressRow->addWidget(
+      captionBox("图片框2", "透明标签1", addressCaption(AddressMode::None), &addressLabel_, this));
   addressBox_ = new QLineEdit(this);
   addressBox_->setObjectName(QStringLiteral("编辑框1"));
   addressBox_->setFixedSize(448, 30);
@@ -157,7 +168,8 @@ QWidget* GatherPage::buildListArea() {
   listView_->verticalHeader()->setDefaultSectionSize(22);
   listView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   listView_->horizontalHeader()->setHighlightSections(false);
-  for (int c = 0; c < ItemListModel::kColumns; ++c) listView_->setColumnWidth(c, ItemListModel::columnWidth(c));
+  for (int c = 0; c < ItemListModel::kColumns; ++c)
+    listView_->setColumnWidth(c, ItemListModel::columnWidth(c));
 
   auto* countCaption = new QLabel(QStringLiteral("宝贝数："), area);
   countCaption->setObjectName(QStringLiteral("透明标签2"));
@@ -197,7 +209,8 @@ QWidget* GatherPage::buildListArea() {
   for (QPushButton* b : {deleteButton_, clearButton_, importButton_, exportButton_})
     side->addWidget(b, 0, Qt::AlignHCenter);
   side->addSpacing(10);
-  for (QPushButton* b : {startButton_, pauseButton_, stopButton_}) side->addWidget(b, 0, Qt::AlignHCenter);
+  for (QPushButton* b : {startButton_, pauseButton_, stopButton_})
+    side->addWidget(b, 0, Qt::AlignHCenter);
   side->addStretch(1);
 
   auto* layout = new QHBoxLayout(area);
@@ -219,7 +232,8 @@ void GatherPage::connectButtons() {
   // A path typed by hand names the picture folder just as a chosen one does.
   connect(savePathBox_, &QLineEdit::textEdited, this, &GatherPage::splitSavePathBox);
   connect(model_, &ItemListModel::countChanged, this, &GatherPage::updateCount);
-  connect(model_, &QAbstractItemModel::modelReset, this, [this] { updateCount(model_->rowCount()); });
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this] { updateCount(model_->rowCount()); });
   connect(deleteButton_, &QPushButton::clicked, this, &GatherPage::deleteSelected);
   connect(clearButton_, &QPushButton::clicked, this, &GatherPage::clearList);
   connect(importButton_, &QPushButton::clicked, this, &GatherPage::importList);
@@ -287,7 +301,8 @@ void GatherPage::splitSavePathBox() {
 }
 
 void GatherPage::changeSavePath() {
-  QString path = prompts_.saveFileName(this, QStringLiteral("逗号分隔符文件(*.csv)"), QStringLiteral("csv"));
+  QString path =
+      prompts_.saveFileName(this, QStringLiteral("逗号分隔符文件(*.csv)"), QStringLiteral("csv"));
   if (path.isEmpty()) return;
   savePathBox_->setText(path);
   if (!path.contains(QLatin1Char('.'))) savePathBox_->setText(path + QStringLiteral(".csv"));

@@ -33,7 +33,8 @@ class GatherPage : public QWidget {
 
  public:
   // `settings` gives the configuration page's values each time a run reads them.
-  GatherPage(Session& session, Prompts& prompts, std::function<RunSettings()> settings, QWidget* parent = nullptr);
+  GatherPage(Session& session, Prompts& prompts, std::function<RunSettings()> settings,
+             QWidget* parent = nullptr);
   // Stops a batch still running and breaks off an add still fetching, then waits for
   // both, so no thread outlives the page.
   ~GatherPage() override;

@@ -30,7 +30,8 @@ void GatherPage::createRunner(std::function<RunSettings()> settings) {
     else
       channel_.post([this] { applyBatchState(runner_->state()); });
   };
-  runner_ = std::make_unique<BatchRunner>(session_.state, session_.items, session_.log, std::move(hooks));
+  runner_ =
+      std::make_unique<BatchRunner>(session_.state, session_.items, session_.log, std::move(hooks));
 }
 
 void GatherPage::startBatch() {
@@ -42,7 +43,8 @@ void GatherPage::startBatch() {
   channel_.setWaitsReleased(false);
   switch (result) {
     case StartResult::EmptySavePath:
-      prompts_.message(this, QStringLiteral("提示"), QStringLiteral("请检查保存的文件名是否正确！"));
+      prompts_.message(this, QStringLiteral("提示"),
+                       QStringLiteral("请检查保存的文件名是否正确！"));
       return;
     case StartResult::Started:
       // The runner reports Running itself; this keeps the buttons right even if the
@@ -57,9 +59,14 @@ void GatherPage::startBatch() {
 
 void GatherPage::togglePause() {
   switch (runner_->state()) {
-    case BatchState::Running: runner_->pause(); break;
-    case BatchState::Paused: runner_->resume(); break;
-    case BatchState::Idle: break;
+    case BatchState::Running:
+      runner_->pause();
+      break;
+    case BatchState::Paused:
+      runner_->resume();
+      break;
+    case BatchState::Idle:
+      break;
   }
   applyBatchState(runner_->state());
 }
@@ -75,7 +82,8 @@ void GatherPage::applyBatchState(BatchState state) {
   pauseButton_->setEnabled(!idle);
   stopButton_->setEnabled(!idle);
   // The caption follows the state, so a run never starts with a button reading "继续".
-  pauseButton_->setText(state == BatchState::Paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+  pauseButton_->setText(state == BatchState::Paused ? QStringLiteral("继续")
+                                                    : QStringLiteral("暂停"));
   // The picture folder and the package path are fixed for a run: they change only
   // between runs.
   savePathBox_->setReadOnly(!idle);
@@ -89,7 +97,8 @@ void GatherPage::runCompleted(const BatchSummary& summary) {
   if (!summary.written) {
     // Not while the worker waits: the box is modal and the run should end first.
     QTimer::singleShot(0, this, [this] {
-      prompts_.message(this, QStringLiteral("提示"), QStringLiteral("数据包文件写入失败，请检查保存路径！"));
+      prompts_.message(this, QStringLiteral("提示"),
+                       QStringLiteral("数据包文件写入失败，请检查保存路径！"));
     });
   }
 }

@@ -13,7 +13,9 @@
 namespace tessaly {
 namespace {
 
-QString listFileFilter() { return QStringLiteral("宝贝列表文件(*.txt)"); }
+QString listFileFilter() {
+  return QStringLiteral("宝贝列表文件(*.txt)");
+}
 
 }  // namespace
 
@@ -24,7 +26,8 @@ void GatherPage::exportList() {
   if (path.isEmpty()) return;
   const WriteResult written = exportItemListFile(toGbk(path), rows);
   if (!written.ok) {
-    prompts_.message(this, QStringLiteral("提示"), QStringLiteral("宝贝列表导出失败：") + fromGbk(written.error));
+    prompts_.message(this, QStringLiteral("提示"),
+                     QStringLiteral("宝贝列表导出失败：") + fromGbk(written.error));
     return;
   }
   prompts_.message(this, QString(), QStringLiteral("宝贝列表已经成功导出！"));
@@ -50,11 +53,13 @@ void GatherPage::openListInSpreadsheet() {
   const std::string path = listSpreadsheetPath(session_.runDirectory);
   const WriteResult written = writeListSpreadsheet(path, session_.items.snapshot());
   if (!written.ok) {
-    prompts_.message(this, QStringLiteral("提示"), QStringLiteral("表格文件写入失败：") + fromGbk(written.error));
+    prompts_.message(this, QStringLiteral("提示"),
+                     QStringLiteral("表格文件写入失败：") + fromGbk(written.error));
     return;
   }
   if (!prompts_.openExternally(QUrl::fromLocalFile(fromGbk(path))))
-    prompts_.message(this, QStringLiteral("提示"), QStringLiteral("没有找到能打开表格文件的程序：") + fromGbk(path));
+    prompts_.message(this, QStringLiteral("提示"),
+                     QStringLiteral("没有找到能打开表格文件的程序：") + fromGbk(path));
 }
 
 }  // namespace tessaly

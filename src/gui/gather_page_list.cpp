@@ -32,7 +32,9 @@ void GatherPage::buildListMenu() {
   listMenu_->addSeparator();
 }
 
-void GatherPage::updateCount(int count) { countLabel_->setText(QString::number(count)); }
+void GatherPage::updateCount(int count) {
+  countLabel_->setText(QString::number(count));
+}
 
 int GatherPage::currentRow() const {
   const QModelIndex current = listView_->selectionModel()->currentIndex();
@@ -43,7 +45,8 @@ void GatherPage::deleteSelected() {
   // Exactly the rows the user selected, even when titles repeat.
   model_->applyPending();
   std::vector<int> rows;
-  for (const QModelIndex& index : listView_->selectionModel()->selectedRows()) rows.push_back(index.row());
+  for (const QModelIndex& index : listView_->selectionModel()->selectedRows())
+    rows.push_back(index.row());
   if (!rows.empty()) session_.items.erase(std::move(rows));
   model_->applyPending();
   updateCount(model_->rowCount());

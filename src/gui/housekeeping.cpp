@@ -1,15 +1,17 @@
 #include "gui/housekeeping.hpp"
 
 #include <malloc.h>
-#include <cerrno>
 #include <sched.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
 namespace tessaly {
 
-void trimMemory() { malloc_trim(0); }
+void trimMemory() {
+  malloc_trim(0);
+}
 
 bool pinProcessToFirstProcessor() {
   cpu_set_t allowed;

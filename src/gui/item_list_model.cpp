@@ -9,7 +9,8 @@ int ItemListModel::columnWidth(int column) {
   return column >= 0 && column < kColumns ? kWidths[column] : 0;
 }
 
-ItemListModel::ItemListModel(ItemList& items, QObject* parent) : QAbstractTableModel(parent), items_(items) {
+ItemListModel::ItemListModel(ItemList& items, QObject* parent)
+    : QAbstractTableModel(parent), items_(items) {
   // Runs on the changing thread, inside the change: queue it and, when the queue was
   // empty, ask the UI thread for one flush. A burst of crawler rows becomes one update.
   observerId_ = items_.addObserver([this](const ItemListChange& change) {
@@ -85,18 +86,25 @@ int ItemListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int ItemListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
+int ItemListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
 
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const ItemRow& r = rows_[static_cast<std::size_t>(index.row())];
   switch (index.column()) {
-    case 0: return fromGbk(r.title);
-    case 1: return fromGbk(r.price);
-    case 2: return fromGbk(r.address);
-    case 3: return fromGbk(r.id);
-    default: return {};
+    case 0:
+      return fromGbk(r.title);
+    case 1:
+      return fromGbk(r.price);
+    case 2:
+      return fromGbk(r.address);
+    case 3:
+      return fromGbk(r.id);
+    default:
+      return {};
   }
 }
 

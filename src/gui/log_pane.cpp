@@ -25,11 +25,17 @@ LogPane::LogPane(ActivityLog& log, QWidget* parent) : QPlainTextEdit(parent), lo
     }
     if (first)
       QMetaObject::invokeMethod(
-          this, [this] { if (!flushTimer_.isActive()) flushTimer_.start(); }, Qt::QueuedConnection);
+          this,
+          [this] {
+            if (!flushTimer_.isActive()) flushTimer_.start();
+          },
+          Qt::QueuedConnection);
   });
 }
 
-LogPane::~LogPane() { log_.removeObserver(observerId_); }
+LogPane::~LogPane() {
+  log_.removeObserver(observerId_);
+}
 
 void LogPane::flush() {
   std::string batch;

@@ -43,9 +43,11 @@ MainWindow::MainWindow(Session& session, Prompts& prompts, QWidget* parent)
   pages_->setObjectName(QStringLiteral("高级选择夹1"));
   pages_->setFixedHeight(kPagesHeight);
   startPage_ = new StartPage(prompts_, pages_);
-  configPage_ = new ConfigPage(session_.options, optionsFilePath(session_.runDirectory), prompts_, pages_);
+  configPage_ =
+      new ConfigPage(session_.options, optionsFilePath(session_.runDirectory), prompts_, pages_);
   gatherPage_ = new GatherPage(
-      session_, prompts_, [&options = session_.options] { return runSettingsFrom(options); }, pages_);
+      session_, prompts_, [&options = session_.options] { return runSettingsFrom(options); },
+      pages_);
   helpPage_ = new HelpPage(prompts_, pages_);
   pages_->addWidget(startPage_);
   pages_->addWidget(gatherPage_);
@@ -70,7 +72,9 @@ MainWindow::MainWindow(Session& session, Prompts& prompts, QWidget* parent)
   connect(&memoryTrim_, &QTimer::timeout, this, [] { trimMemory(); });
 }
 
-MainWindow::~MainWindow() { removeTrayIcon(); }
+MainWindow::~MainWindow() {
+  removeTrayIcon();
+}
 
 QWidget* MainWindow::buildHeader() {
   auto* header = new QWidget(this);
@@ -105,7 +109,9 @@ void MainWindow::setBanner(Banner banner) {
   bannerStrip_->setPixmap(bannerPicture(banner, bannerStrip_->size()));
 }
 
-QString MainWindow::hintText() const { return hint_->text(); }
+QString MainWindow::hintText() const {
+  return hint_->text();
+}
 
 void MainWindow::navigate(int button) {
   struct Target {
@@ -121,26 +127,39 @@ void MainWindow::navigate(int button) {
     pages_->setCurrentWidget(t.page);
   };
   switch (button) {
-    case 1: go({Banner::Start, "", startPage_, AddressMode::None}, false); break;
+    case 1:
+      go({Banner::Start, "", startPage_, AddressMode::None}, false);
+      break;
     case 2:
-      go({Banner::Single, "【单个模式】 就是指定采集一个点宝贝 输入该宝贝地址即可进行采集 可以添加多个", gatherPage_,
-          AddressMode::Single},
+      go({Banner::Single,
+          "【单个模式】 就是指定采集一个点宝贝 输入该宝贝地址即可进行采集 可以添加多个",
+          gatherPage_, AddressMode::Single},
          true);
       break;
     case 3:
-      go({Banner::List, "【列表模式】 就是仅仅采集某个店铺的一个分类 输入分类的网页地址即可进行采集", gatherPage_,
+      go({Banner::List,
+          "【列表模式】 就是仅仅采集某个店铺的一个分类 输入分类的网页地址即可进行采集", gatherPage_,
           AddressMode::List},
          true);
       break;
     case 4:
-      go({Banner::Shop, "【店铺模式】 就是采集整个店铺的所有宝贝 只需输入店铺的首页地址即可进行采集", gatherPage_,
+      go({Banner::Shop,
+          "【店铺模式】 就是采集整个店铺的所有宝贝 只需输入店铺的首页地址即可进行采集", gatherPage_,
           AddressMode::Shop},
          true);
       break;
-    case 5: go({Banner::Configure, "可以对采集的一些信息进行设置", configPage_, AddressMode::None}, false); break;
-    case 6: go({Banner::Help, "", helpPage_, AddressMode::None}, false); break;
-    case 7: requestExit(); break;
-    default: break;
+    case 5:
+      go({Banner::Configure, "可以对采集的一些信息进行设置", configPage_, AddressMode::None},
+         false);
+      break;
+    case 6:
+      go({Banner::Help, "", helpPage_, AddressMode::None}, false);
+      break;
+    case 7:
+      requestExit();
+      break;
+    default:
+      break;
   }
 }
 
@@ -163,7 +182,8 @@ void MainWindow::installTrayIcon() {
   if (trayIcon_) return;
   trayMenu_ = new QMenu(QStringLiteral("系统菜单"), this);
   trayMenu_->setObjectName(QStringLiteral("系统菜单"));
-  connect(trayMenu_->addAction(QStringLiteral("退出程序")), &QAction::triggered, this, &MainWindow::requestExit);
+  connect(trayMenu_->addAction(QStringLiteral("退出程序")), &QAction::triggered, this,
+          &MainWindow::requestExit);
   trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
   trayIcon_->setToolTip(windowTitle());
   trayIcon_->setContextMenu(trayMenu_);
@@ -182,7 +202,9 @@ void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason) {
   activateWindow();
 }
 
-void MainWindow::startMemoryTrim() { memoryTrim_.start(); }
+void MainWindow::startMemoryTrim() {
+  memoryTrim_.start();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // The close box only hides the window; running work goes on and the tray brings it

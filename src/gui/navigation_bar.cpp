@@ -31,7 +31,9 @@ QRect NavigationBar::buttonRect(int button) const {
   return QRect(kLeftMargin + (button - 1) * kCellWidth, kTopMargin, kCellWidth, kCellHeight);
 }
 
-QSize NavigationBar::sizeHint() const { return QSize(kLeftMargin * 2 + kButtons * kCellWidth, 64); }
+QSize NavigationBar::sizeHint() const {
+  return QSize(kLeftMargin * 2 + kButtons * kCellWidth, 64);
+}
 
 void NavigationBar::refresh() {
   const QPoint mouse = mapFromGlobal(QCursor::pos());
@@ -73,8 +75,8 @@ void NavigationBar::paintEvent(QPaintEvent*) {
     const QRectF iconBox(cell.center().x() - 14 + shift, cell.top() + 4 + shift, 28, 28);
     drawNavIcon(p, static_cast<NavIcon>(b), iconBox, ink);
     p.setPen(QColor(0x27, 0x33, 0x40));
-    p.drawText(QRectF(cell.left() + shift, cell.top() + 34 + shift, cell.width(), 18), Qt::AlignHCenter | Qt::AlignVCenter,
-               caption(b));
+    p.drawText(QRectF(cell.left() + shift, cell.top() + 34 + shift, cell.width(), 18),
+               Qt::AlignHCenter | Qt::AlignVCenter, caption(b));
   }
 }
 

@@ -11,7 +11,8 @@ void DesktopPrompts::message(QWidget* parent, const QString& title, const QStrin
   box.exec();
 }
 
-QString DesktopPrompts::saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+QString DesktopPrompts::saveFileName(QWidget* parent, const QString& filter,
+                                     const QString& defaultSuffix) {
   QFileDialog dialog(parent, QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -16,7 +16,8 @@ class Prompts {
   // A message box with one button; returns when it is dismissed.
   virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
   // A file dialog for a file to write (the file need not exist); empty when cancelled.
-  virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) = 0;
+  virtual QString saveFileName(QWidget* parent, const QString& filter,
+                               const QString& defaultSuffix) = 0;
   // A file dialog for an existing file; empty when cancelled.
   virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
   // Hands an address (a web page or a local file) to the desktop; false when it refused.
@@ -27,7 +28,8 @@ class Prompts {
 class DesktopPrompts : public Prompts {
  public:
   void message(QWidget* parent, const QString& title, const QString& text) override;
-  QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) override;
+  QString saveFileName(QWidget* parent, const QString& filter,
+                       const QString& defaultSuffix) override;
   QString openFileName(QWidget* parent, const QString& filter) override;
   bool openExternally(const QUrl& url) override;
 };

@@ -4,8 +4,12 @@
 
 namespace tessaly {
 
-QString fromGbk(const std::string& gbkText) { return QString::fromStdString(gbkToUtf8(gbkText)); }
+QString fromGbk(const std::string& gbkText) {
+  return QString::fromStdString(gbkToUtf8(gbkText));
+}
 
-std::string toGbk(const QString& text) { return utf8ToGbk(text.toStdString()); }
+std::string toGbk(const QString& text) {
+  return utf8ToGbk(text.toStdString());
+}
 
 }  // namespace tessaly

@@ -2,7 +2,8 @@
 
 namespace tessaly {
 
-Session::Session(const Endpoints& endpoints, std::string runDirectory) : runDirectory(std::move(runDirectory)) {
+Session::Session(const Endpoints& endpoints, std::string runDirectory)
+    : runDirectory(std::move(runDirectory)) {
   state.endpoints = endpoints;
   state.vendorBase = endpoints.vendorService + "/kvrt_api/";
 }

@@ -9,7 +9,8 @@
 
 namespace tessaly {
 
-SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+SplashWindow::SplashWindow(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("SplashWindow"));
   setFixedSize(460, 334);
   setAutoFillBackground(true);
@@ -38,9 +39,17 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     move(screen->availableGeometry().center() - rect().center());
 }
 
-void SplashWindow::setStatus(const QString& text) { status_->setText(text); }
-void SplashWindow::setProgress(int percent) { progress_->setValue(percent); }
-QString SplashWindow::status() const { return status_->text(); }
-int SplashWindow::progress() const { return progress_->value(); }
+void SplashWindow::setStatus(const QString& text) {
+  status_->setText(text);
+}
+void SplashWindow::setProgress(int percent) {
+  progress_->setValue(percent);
+}
+QString SplashWindow::status() const {
+  return status_->text();
+}
+int SplashWindow::progress() const {
+  return progress_->value();
+}
 
 }  // namespace tessaly

@@ -7,7 +7,8 @@
 
 namespace tessaly {
 
-SummaryWindow::SummaryWindow(const BatchSummary& summary, QWidget* parent) : QWidget(parent, Qt::Window) {
+SummaryWindow::SummaryWindow(const BatchSummary& summary, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("SummaryWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("复制完成！"));

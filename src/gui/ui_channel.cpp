@@ -16,7 +16,9 @@ struct UiChannel::Shared {
 
 UiChannel::UiChannel() : shared_(std::make_shared<Shared>()) {}
 
-UiChannel::~UiChannel() { close(); }
+UiChannel::~UiChannel() {
+  close();
+}
 
 bool UiChannel::post(std::function<void()> work) {
   std::lock_guard lock(shared_->mutex);

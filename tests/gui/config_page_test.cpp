@@ -1,4 +1,6 @@
 // The configuration page: every control, live edits, and the options file round trip.
+#include "gui/config_page.hpp"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -7,9 +9,8 @@
 #include <QTabWidget>
 
 #include "config/options_file.hpp"
-#include "gui/config_page.hpp"
-#include "package/run_settings.hpp"
 #include "gui_fixture.hpp"
+#include "package/run_settings.hpp"
 #include "support/file_io.hpp"
 
 namespace tessaly {
@@ -21,12 +22,18 @@ TEST_F(ConfigPageTest, EveryControlWithItsCaption) {
   ASSERT_EQ(startUp(), StartupResult::Ready);
   EXPECT_EQ(find<QTabWidget>("选择夹2")->tabText(0), QStringLiteral("宝贝采集设置"));
   const std::pair<const char*, const char*> captions[] = {
-      {"选择框6", "下载描述图片"},        {"选择框7", "只下载淘宝空间图片"}, {"选择框1", "价格调整"},
-      {"选择框2", "库存统一为"},          {"单选框1", "生成淘宝助理4.X数据"}, {"单选框2", "生成淘宝助理5.X数据"},
+      {"选择框6", "下载描述图片"},
+      {"选择框7", "只下载淘宝空间图片"},
+      {"选择框1", "价格调整"},
+      {"选择框2", "库存统一为"},
+      {"单选框1", "生成淘宝助理4.X数据"},
+      {"单选框2", "生成淘宝助理5.X数据"},
       {"按钮4", "保存配置"},
   };
-  for (const auto& [name, caption] : captions) EXPECT_EQ(textOf(name), QString::fromUtf8(caption)) << name;
-  for (const char* name : {"编辑框4", "编辑框6", "编辑框5", "价格1", "价格2", "价格3", "价格11", "价格22", "价格33"})
+  for (const auto& [name, caption] : captions)
+    EXPECT_EQ(textOf(name), QString::fromUtf8(caption)) << name;
+  for (const char* name :
+       {"编辑框4", "编辑框6", "编辑框5", "价格1", "价格2", "价格3", "价格11", "价格22", "价格33"})
     EXPECT_NE(find<QLineEdit>(name), nullptr);
   auto* combo = find<QComboBox>("组合框1");
   ASSERT_EQ(combo->count(), 3);
@@ -91,8 +98,9 @@ TEST_F(ConfigPageTest, SavedOptionsComeBackAfterARestart) {
   const auto file = readWholeFile(optionsFilePath(runDirGbk()));
   ASSERT_TRUE(file.has_value());
   const std::string text = gbkToUtf8(*file);
-  for (const char* line : {"download=真", "taobao_only=真", "fall=2", "price=85", "price_num=2", "num=30", "1=旧一",
-                           "to1=新一", "2=A2", "to3=B2", "3=A3", "to2=B3", "type=4"})
+  for (const char* line :
+       {"download=真", "taobao_only=真", "fall=2", "price=85", "price_num=2", "num=30", "1=旧一",
+        "to1=新一", "2=A2", "to3=B2", "3=A3", "to2=B3", "type=4"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
 
   makeWindow();
@@ -107,7 +115,8 @@ TEST_F(ConfigPageTest, SavedOptionsComeBackAfterARestart) {
   EXPECT_EQ(textOf("编辑框4"), QStringLiteral("85"));
   EXPECT_EQ(textOf("编辑框6"), QStringLiteral("2"));
   EXPECT_EQ(textOf("编辑框5"), QStringLiteral("30"));
-  for (const auto& [name, value] : fields) EXPECT_EQ(textOf(name), QString::fromUtf8(value)) << name;
+  for (const auto& [name, value] : fields)
+    EXPECT_EQ(textOf(name), QString::fromUtf8(value)) << name;
   EXPECT_TRUE(find<QRadioButton>("单选框1")->isChecked());
   EXPECT_EQ(runSettingsFrom(session->options).record.packageVersion, 4);
 }

@@ -7,9 +7,9 @@
 #include <QStackedWidget>
 #include <QTableView>
 
-#include "gui/log_pane.hpp"
 #include "gui/browser_pages.hpp"
 #include "gui/config_page.hpp"
+#include "gui/log_pane.hpp"
 #include "gui_fixture.hpp"
 #include "support/file_io.hpp"
 
@@ -42,14 +42,17 @@ TEST_F(GatherPageTest, NavigationSwitchesPagesBannersHintsAndModes) {
   };
   const Case cases[] = {
       {2, window->gatherPage(), Banner::Single,
-       "【单个模式】 就是指定采集一个点宝贝 输入该宝贝地址即可进行采集 可以添加多个", AddressMode::Single,
-       "宝贝地址："},
-      {5, window->configPage(), Banner::Configure, "可以对采集的一些信息进行设置", AddressMode::Single, "宝贝地址："},
+       "【单个模式】 就是指定采集一个点宝贝 输入该宝贝地址即可进行采集 可以添加多个",
+       AddressMode::Single, "宝贝地址："},
+      {5, window->configPage(), Banner::Configure, "可以对采集的一些信息进行设置",
+       AddressMode::Single, "宝贝地址："},
       {3, window->gatherPage(), Banner::List,
-       "【列表模式】 就是仅仅采集某个店铺的一个分类 输入分类的网页地址即可进行采集", AddressMode::List, "列表地址："},
+       "【列表模式】 就是仅仅采集某个店铺的一个分类 输入分类的网页地址即可进行采集",
+       AddressMode::List, "列表地址："},
       {6, window->helpPage(), Banner::Help, "", AddressMode::List, "列表地址："},
       {4, window->gatherPage(), Banner::Shop,
-       "【店铺模式】 就是采集整个店铺的所有宝贝 只需输入店铺的首页地址即可进行采集", AddressMode::Shop, "店铺地址："},
+       "【店铺模式】 就是采集整个店铺的所有宝贝 只需输入店铺的首页地址即可进行采集",
+       AddressMode::Shop, "店铺地址："},
       {1, window->startPage(), Banner::Start, "", AddressMode::Shop, "店铺地址："},
   };
   for (const Case& c : cases) {
@@ -103,14 +106,15 @@ TEST_F(GatherPageTest, ChangingTheSavePathFollowsTheDotRules) {
   const QString root = runDirText();
   struct Case {
     QString chosen;
-    QString box;       // what the box holds afterwards
+    QString box;  // what the box holds afterwards
     std::string folder, baseName;
     bool complains;
   };
   const Case cases[] = {
       {root + "/out/data", root + "/out/data.csv", runDirGbk() + "/out/", "data", false},
       {root + "/out/pkg.csv", root + "/out/pkg.csv", runDirGbk() + "/out/", "pkg", false},
-      {root + "/my.tools/pkg.v2.csv", root + "/my.tools/pkg.v2.csv", runDirGbk() + "/my.tools/", "pkg", false},
+      {root + "/my.tools/pkg.v2.csv", root + "/my.tools/pkg.v2.csv", runDirGbk() + "/my.tools/",
+       "pkg", false},
       // A dot in a folder but none in the file name: no ".csv" is added, and the name
       // has no base: the user is told and the path is emptied.
       {root + "/old.files/data", QString(), runDirGbk() + "/old.files/", "", true},
@@ -142,7 +146,8 @@ TEST_F(GatherPageTest, ChangingTheSavePathFollowsTheDotRules) {
 
 TEST_F(GatherPageTest, DeleteRemovesExactlyTheSelectedRowsEvenWithRepeatedTitles) {
   ASSERT_EQ(startUp(), StartupResult::Ready);
-  session->items.appendAll({{"A", "1", "a1", "1"}, {"B", "2", "b", "2"}, {"A", "3", "a2", "3"}, {"C", "4", "c", "4"}});
+  session->items.appendAll(
+      {{"A", "1", "a1", "1"}, {"B", "2", "b", "2"}, {"A", "3", "a2", "3"}, {"C", "4", "c", "4"}});
   gather().model()->applyPending();
   auto* view = find<QTableView>("超级列表框1");
   EXPECT_EQ(textOf("透明标签4"), QStringLiteral("4"));
@@ -174,7 +179,8 @@ TEST_F(GatherPageTest, ListViewColumnsAndTheRightClickMenu) {
   const char* headers[] = {"名称", "价格", "宝贝地址", "ID"};
   const int widths[] = {500, 100, 50, 100};
   for (int c = 0; c < 4; ++c) {
-    EXPECT_EQ(view->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8(headers[c]));
+    EXPECT_EQ(view->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QString::fromUtf8(headers[c]));
     EXPECT_EQ(view->columnWidth(c), widths[c]);
   }
   EXPECT_EQ(view->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -182,15 +188,17 @@ TEST_F(GatherPageTest, ListViewColumnsAndTheRightClickMenu) {
   QMenu* menu = gather().listMenu();
   EXPECT_EQ(menu->title(), QStringLiteral("列表菜单"));
   QStringList captions;
-  for (QAction* a : menu->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  EXPECT_EQ(captions, (QStringList{"导出宝贝列表", "用IE打开宝贝链接", "用EXCEL打开宝贝列表", "-", "复制宝贝地址",
-                                   "复制宝贝名称", "删除选中宝贝", "-"}));
+  for (QAction* a : menu->actions())
+    captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  EXPECT_EQ(captions, (QStringList{"导出宝贝列表", "用IE打开宝贝链接", "用EXCEL打开宝贝列表", "-",
+                                   "复制宝贝地址", "复制宝贝名称", "删除选中宝贝", "-"}));
 
   session->items.appendAll({{gbk("标题一"), "9.50", "http://item.localhost/item.htm?id=7", "7"}});
   gather().model()->applyPending();
   view->setCurrentIndex(view->model()->index(0, 1));
   menu->actions()[4]->trigger();
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://item.localhost/item.htm?id=7"));
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            QStringLiteral("http://item.localhost/item.htm?id=7"));
   menu->actions()[5]->trigger();
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("标题一"));
   menu->actions()[1]->trigger();
@@ -205,7 +213,8 @@ TEST_F(GatherPageTest, ExportImportAndTheSpreadsheetView) {
   click("按钮8");  // an empty list exports nothing, not even a dialog
   EXPECT_EQ(prompts.dialogFilters.size(), 0u);
 
-  session->items.appendAll({{gbk(" 首行"), "1.00", "http://x/1", "11"}, {gbk("第二"), "2.00", "http://x/2", "22"}});
+  session->items.appendAll(
+      {{gbk(" 首行"), "1.00", "http://x/1", "11"}, {gbk("第二"), "2.00", "http://x/2", "22"}});
   prompts.fileAnswers = {listFile};
   click("按钮8");
   ASSERT_EQ(prompts.messages.size(), 1u);
@@ -264,7 +273,8 @@ TEST_F(GatherPageTest, AddingRunsOffTheWindowAndTheCountFollowsEveryRow) {
 
   // A shop crawl fills the list from other threads; the count keeps up.
   clickNavigation(4);
-  find<QLineEdit>("编辑框1")->setText(QString::fromStdString("http://" + server.hosts().shop(1) + "/"));
+  find<QLineEdit>("编辑框1")->setText(
+      QString::fromStdString("http://" + server.hosts().shop(1) + "/"));
   click("添加到列表");
   ASSERT_TRUE(waitFor([&] { return !gather().adding(); }));
   session->gatherer.waitForCrawls();

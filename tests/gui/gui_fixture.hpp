@@ -2,6 +2,7 @@
 // A desktop window over a real core and an in-process simulated marketplace, with every
 // dialog answered in advance.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "gui/gather_page.hpp"
@@ -43,8 +43,12 @@ class ScriptedPrompts : public Prompts {
   std::vector<QUrl> opened;
   bool openSucceeds = true;
 
-  void message(QWidget*, const QString& title, const QString& text) override { messages.push_back({title, text}); }
-  QString saveFileName(QWidget*, const QString& filter, const QString&) override { return answer(filter); }
+  void message(QWidget*, const QString& title, const QString& text) override {
+    messages.push_back({title, text});
+  }
+  QString saveFileName(QWidget*, const QString& filter, const QString&) override {
+    return answer(filter);
+  }
   QString openFileName(QWidget*, const QString& filter) override { return answer(filter); }
   bool openExternally(const QUrl& url) override {
     opened.push_back(url);

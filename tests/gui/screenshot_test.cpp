@@ -29,7 +29,8 @@ TEST_F(ScreenshotTest, EveryPageAndWindow) {
 
   ASSERT_EQ(startUp(), StartupResult::Ready);
   ASSERT_TRUE(waitFor([&] {
-    return window->startPage()->newsLoader()->loaded() && window->helpPage()->helpLoader()->loaded();
+    return window->startPage()->newsLoader()->loaded() &&
+           window->helpPage()->helpLoader()->loaded();
   }));
   save(window.get(), QStringLiteral("page_start"));
 

@@ -1,11 +1,12 @@
 // Start-up, closing to the tray and the exit confirmation.
+#include <sched.h>
+
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextBrowser>
-#include <sched.h>
 
 #include "gui/browser_pages.hpp"
 #include "gui_fixture.hpp"
@@ -31,7 +32,8 @@ TEST_F(StartupTest, ReachesTheMainWindowWithKeysSavePathTrayAndVendorPages) {
   EXPECT_EQ(session->state.vendorBase, session->state.endpoints.vendorService + "/kvrt_api/");
 
   // The default save path: run directory + "/csv" + seconds + ".csv", split at once.
-  const QRegularExpression defaultPath("^" + QRegularExpression::escape(runDirText()) + "/csv(\\d{9,})\\.csv$");
+  const QRegularExpression defaultPath("^" + QRegularExpression::escape(runDirText()) +
+                                       "/csv(\\d{9,})\\.csv$");
   const auto match = defaultPath.match(textOf("编辑框3"));
   ASSERT_TRUE(match.hasMatch()) << textOf("编辑框3").toStdString();
   EXPECT_EQ(session->state.saveFolder, runDirGbk() + "/");
@@ -56,7 +58,8 @@ TEST_F(StartupTest, ReachesTheMainWindowWithKeysSavePathTrayAndVendorPages) {
 
   // Both browser boxes show the vendor's pages, fetched off the UI thread.
   ASSERT_TRUE(waitFor([&] {
-    return window->startPage()->newsLoader()->loaded() && window->helpPage()->helpLoader()->loaded();
+    return window->startPage()->newsLoader()->loaded() &&
+           window->helpPage()->helpLoader()->loaded();
   }));
   EXPECT_FALSE(find<QTextBrowser>("超文本浏览框1")->toPlainText().isEmpty());
   EXPECT_FALSE(find<QTextBrowser>("超文本浏览框2")->toPlainText().isEmpty());
@@ -66,7 +69,8 @@ TEST_F(StartupTest, ReachesTheMainWindowWithKeysSavePathTrayAndVendorPages) {
 
   click("按钮2");  // "使用说明" opens the help page in the desktop's browser
   ASSERT_EQ(prompts.opened.size(), 1u);
-  EXPECT_EQ(prompts.opened[0].toString().toStdString(), session->state.endpoints.vendorService + "/kvrthelp.html");
+  EXPECT_EQ(prompts.opened[0].toString().toStdString(),
+            session->state.endpoints.vendorService + "/kvrthelp.html");
 }
 
 TEST_F(StartupTest, WithoutTheKeyListTheUserIsToldAndTheProgramEnds) {
@@ -130,7 +134,8 @@ TEST_F(StartupTest, ExitAsksFirstAndCancelKeepsEverythingRunning) {
   EXPECT_EQ(confirm->windowTitle(), QStringLiteral("退出程序？"));
   EXPECT_EQ(confirm->size(), QSize(273, 163));
   EXPECT_NE(confirm->findChild<QLabel*>(QStringLiteral("标签1")), nullptr);
-  EXPECT_EQ(confirm->findChild<QLabel*>(QStringLiteral("标签1"))->text(), QStringLiteral("你是否确定退出程序！"));
+  EXPECT_EQ(confirm->findChild<QLabel*>(QStringLiteral("标签1"))->text(),
+            QStringLiteral("你是否确定退出程序！"));
 
   QPushButton* cancel = nullptr;
   QPushButton* ok = nullptr;
