@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.hpp"
 #include "support/gbk.hpp"
 #include "support/regex_matcher.hpp"
 
@@ -186,28 +187,12 @@ void registerBenchmarks() {
   })->Unit(benchmark::kMillisecond);
 }
 
-double threadCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // Thread CPU seconds per call of `work`, the best of several rounds of at least 50 ms:
 // the machine is shared, and other processes' load should not pass for ours.
 template <typename Work>
 double secondsPerCall(Work work) {
   double best = 1e9;
-  for (int round = 0; round < 7; ++round) {
-    int calls = 0;
-    const double start = threadCpuSeconds();
-    double elapsed = 0;
-    do {
-      work();
-      ++calls;
-      elapsed = threadCpuSeconds() - start;
-    } while (elapsed < 0.05);
-    best = std::min(best, elapsed / calls);
-  }
+  for (int round = 0; round < 7; ++round) best = std::min(best, tessaly::bench::cpuSecondsPerCall(work, 0.05));
   return best;
 }
 

@@ -2,24 +2,16 @@
 // Runs the simulated marketplace in a child process, so that the benchmark's own CPU
 // and memory figures hold only the client's work.
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_clock.hpp"
 #include "sim_server.hpp"
 
 namespace tessaly::bench {
-
-// User and system CPU seconds this process has used.
-inline double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 class SimProcess {
  public:

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <pugixml.hpp>
 
+#include "bench_clock.hpp"
 #include "support/xml_document.hpp"
 
 namespace {
@@ -126,35 +127,14 @@ void BM_PugixmlParseBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_PugixmlParseBaseline)->ArgName("cdata")->Arg(0)->Arg(1);
 
-double threadCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-// CPU seconds per call of `work` over about 0.1 s. CPU time rather than wall time, so
-// that other processes on a shared machine do not tilt the ratio.
-template <typename Work>
-double secondsPerCall(Work work) {
-  int calls = 0;
-  const double start = threadCpuSeconds();
-  double elapsed = 0;
-  do {
-    work();
-    ++calls;
-    elapsed = threadCpuSeconds() - start;
-  } while (elapsed < 0.1);
-  return elapsed / calls;
-}
-
 // The two sides measured in alternating rounds, best round of each.
 void printRatio(bool descInCdata) {
   const std::string answer = itemAnswer(descInCdata);
   XmlDocument doc;
   double ours = 1e9, pugi = 1e9;
   for (int round = 0; round < 5; ++round) {
-    ours = std::min(ours, secondsPerCall([&] { queryAnswer(doc, answer); }));
-    pugi = std::min(pugi, secondsPerCall([&] { parseWithPugixml(answer); }));
+    ours = std::min(ours, tessaly::bench::cpuSecondsPerCall([&] { queryAnswer(doc, answer); }, 0.1));
+    pugi = std::min(pugi, tessaly::bench::cpuSecondsPerCall([&] { parseWithPugixml(answer); }, 0.1));
   }
   std::printf(
       "XmlDocument load + %zu queries on a %zu-byte answer (desc %s): %.1f us;"
