@@ -1,9 +1,8 @@
 #include "support/xml_document.hpp"
 
 #include <algorithm>
-#include <fstream>
 
-#include "support/gbk.hpp"
+#include "support/file_io.hpp"
 
 namespace tessaly {
 namespace {
@@ -33,10 +32,7 @@ bool XmlDocument::loadBytes(std::string_view data, bool forceUtf8, bool quoteAwa
 }
 
 bool XmlDocument::saveFile(const std::string& path) const {
-  std::ofstream out(gbkToUtf8(path), std::ios::binary | std::ios::trunc);
-  const std::string text = store_.xmlText();
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  return static_cast<bool>(out.flush());
+  return writeWholeFile(path, store_.xmlText()).ok;
 }
 
 bool XmlDocument::readRootName(std::string& name) const {
