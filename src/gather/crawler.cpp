@@ -3,6 +3,7 @@
 #include "app/activity_log.hpp"
 #include "app/item_list.hpp"
 #include "net/fetch.hpp"
+#include "support/claim.hpp"
 #include "support/component_model.hpp"
 #include "support/gbk.hpp"
 #include "support/regex_matcher.hpp"
@@ -90,12 +91,9 @@ void Crawl::run(int n) {
   FetchOptions fetch;
   fetch.cancel = cancel_;
   for (;;) {
-    // Claim the next page: test and increment as one step.
-    int32_t p = pagesClaimed_.load();
-    do {
-      if (p >= plan_.pageTotal || cancel_.cancelled()) return;
-    } while (!pagesClaimed_.compare_exchange_weak(p, p + 1));
-    ++p;
+    if (cancel_.cancelled()) return;
+    const int32_t p = claimNext(pagesClaimed_, plan_.pageTotal);
+    if (p == 0) return;
 
     // Without a result address for the mode, the previous page is examined again.
     if (const std::string address = resultPageAddress(plan_, p); !address.empty())

@@ -8,6 +8,7 @@
 #include "openapi/key_list.hpp"
 #include "package/package_format.hpp"
 #include "package/pictures.hpp"
+#include "support/claim.hpp"
 #include "support/component_model.hpp"
 #include "support/file_io.hpp"
 #include "support/gbk.hpp"
@@ -154,12 +155,9 @@ void BatchRunner::work(const std::shared_ptr<Run>& run, int w) {
   int lastItem = 0;
   for (;;) {
     if (!control.checkpoint()) return;  // a stopped worker never completes the run
-    int32_t item = run->nextItemCounter.load();
-    do {
-      if (item >= run->itemTotal) break;
-    } while (!run->nextItemCounter.compare_exchange_weak(item, item + 1));
-    if (item >= run->itemTotal) break;
-    lastItem = ++item;
+    const int32_t item = claimNext(run->nextItemCounter, run->itemTotal);
+    if (item == 0) break;
+    lastItem = item;
 
     const ItemRow row = items_.row(item - 1);
     const std::string at = n(item) + "/" + n(run->itemTotal);
